@@ -1,0 +1,102 @@
+#include "main_window/go_batch.h"
+
+#include <array>
+
+#include "game/game_interface.h"
+#include "platform/code_page.h"
+#include "platform/number_text.h"
+
+namespace go_batch {
+namespace {
+
+struct Field {
+  const char* label;
+  const std::string* text;
+  bool unquoted;  // written somewhere without quotation marks around it
+};
+
+std::string Describe(char c) {
+  switch (c) {
+    case '\r':
+    case '\n':
+      return "a line break";
+    default:
+      return std::string("the character \"") + c + "\"";
+  }
+}
+
+// The first count characters (not bytes) of a UTF-8 text.
+std::string FirstCharacters(const std::string& text, size_t count) {
+  size_t offset = 0;
+  char32_t code = 0;
+  while (count-- > 0 && offset < text.size() && platform::NextCodePoint(text, offset, code)) {
+  }
+  return text.substr(0, offset);
+}
+
+}  // namespace
+
+bool IsComplete(const RunConfiguration& config) {
+  // Written so that a darkness that is not a number fails too.
+  return config.shadowDarkness > 0 && !config.levelName.empty() && !config.gamePath.empty() &&
+         !config.modName.empty();
+}
+
+platform::Status CheckTexts(const RunConfiguration& config) {
+  // The level name only ever stands inside quotation marks; the game folder
+  // follows "@cd " bare, and the mod name is always bare.
+  const std::array<Field, 3> fields = {{{"Game Path", &config.gamePath, true},
+                                        {"Level Name", &config.levelName, false},
+                                        {"Mod Name", &config.modName, true}}};
+  for (const Field& field : fields) {
+    for (const char c : *field.text) {
+      const bool everywhere = c == '%' || c == '"' || c == '\r' || c == '\n';
+      const bool bare = c == '&' || c == '|' || c == '<' || c == '>' || c == '^';
+      if (everywhere || (field.unquoted && bare)) {
+        return platform::Status::Failure(std::string("The ") + field.label + " holds " + Describe(c) +
+                                         ", which the command interpreter would not pass on to the game as it "
+                                         "stands. Nothing was written or started.");
+      }
+    }
+    std::string unheld;
+    if (!platform::EncodeSingleByte(*field.text, &unheld)) {
+      return platform::Status::Failure(std::string("The ") + field.label + " holds the character \"" + unheld +
+                                       "\", which the code page of go.bat cannot hold. Nothing was written or "
+                                       "started.");
+    }
+  }
+  return platform::Status::Ok();
+}
+
+std::string ScriptText(const RunConfiguration& config, std::string_view decimalSeparator) {
+  const std::string& path = config.gamePath;
+  std::string text = "@cd " + path + "\r\n";
+  text += "@" + FirstCharacters(path, 2) + "\r\n";
+  if (config.terrainBoolean) {
+    text += game::TerrainStageLine(path, config.modName, config.levelName) + "\r\n";
+  }
+  if (config.mergeBoolean) {
+    const std::string darkness = platform::NumberToText(config.shadowDarkness, decimalSeparator);
+    text += game::MergeStageLine(path, config.modName, config.levelName, darkness) + "\r\n";
+  }
+  if (config.objectBoolean) {
+    text += game::ObjectStageLine(path, config.modName, config.levelName) + "\r\n";
+  }
+  return text;
+}
+
+platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
+                             const RunConfiguration& config, std::string_view decimalSeparator) {
+  if (platform::Status checked = CheckTexts(config); !checked) return checked;
+  std::string unheld;
+  const auto bytes = platform::EncodeSingleByte(ScriptText(config, decimalSeparator), &unheld);
+  if (!bytes) {
+    // Only the decimal separator can get here: the texts were checked above.
+    return platform::Status::Failure("The decimal separator \"" + unheld +
+                                     "\" cannot be written in the code page of go.bat. Nothing was written or "
+                                     "started.");
+  }
+  return platform::WriteFileReplacing(fs, scriptPath, *bytes);
+}
+
+}  // namespace go_batch
