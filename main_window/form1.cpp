@@ -1,0 +1,341 @@
+#include "main_window/form1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "game/game_interface.h"
+#include "main_window/app_icon.h"
+#include "main_window/frm_about.h"
+#include "main_window/go_batch.h"
+#include "main_window/patch_grid.h"
+#include "main_window/twips.h"
+#include "main_window/window_font.h"
+
+namespace {
+
+const QString kReady = QStringLiteral("Ready.");
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+QCheckBox* StageBox(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(QLatin1String(name));
+  box->setGeometry(geometry);
+  return box;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(geometry);
+  return button;
+}
+
+}  // namespace
+
+Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), services_(std::move(services)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quillon's Stormline Batch Lighting Tool"));
+  setWindowIcon(AppIcon());
+  setFont(WindowFont(8));
+  Timer1.setObjectName(QStringLiteral("Timer1"));
+  Timer1.setSingleShot(true);
+  Timer1.setInterval(7500);
+  connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  BuildControls();
+  BuildMenus();
+  Form_Load();
+}
+
+Form1::~Form1() = default;
+
+FrmAbout* Form1::aboutBox() const { return about_; }
+
+void Form1::BuildControls() {
+  central_ = new QWidget(this);
+  central_->setFixedSize(Twips(4950), Twips(7065));
+  setCentralWidget(central_);
+
+  TitleLabel = new QLabel(QStringLiteral("Quillon's Stormline Batch Lighting Tool and lmList.dat Generator"), central_);
+  TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
+  TitleLabel->setGeometry(TwipsRect(15, 0, 4905, 465));
+  TitleLabel->setAlignment(Qt::AlignCenter);
+  TitleLabel->setWordWrap(true);
+  TitleLabel->setFont(WindowFont(9.75, true));
+
+  Combo1 = new QComboBox(central_);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setGeometry(TwipsRect(30, 510, 1035, 315));
+  // activated: every choice by the user, also of the entry already chosen.
+  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+  CheckAll = Button(central_, "CheckAll", QStringLiteral("Select &All"), TwipsRect(1155, 510, 1755, 315));
+  connect(CheckAll, &QPushButton::clicked, this, [this] { CheckAll_Click(); });
+  ClearAll = Button(central_, "ClearAll", QStringLiteral("&Clear Selection"), TwipsRect(3000, 510, 1965, 315));
+  connect(ClearAll, &QPushButton::clicked, this, [this] { ClearAll_Click(); });
+
+  CheckBoxArray = new PatchGrid(central_);
+
+  Frame1 = new QGroupBox(QStringLiteral("Options"), central_);
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  Frame1->setGeometry(TwipsRect(0, 5880, 2535, 1170));
+  TerrainCheck = StageBox(Frame1, "TerrainCheck", QStringLiteral("Generate &TerrainShadows"), TwipsRect(105, 210, 2220, 225));
+  MergeCheck = StageBox(Frame1, "MergeCheck", QStringLiteral("&Merge TerrainShadows"), TwipsRect(105, 525, 2220, 225));
+  ObjectCheck = StageBox(Frame1, "ObjectCheck", QStringLiteral("Generate &ObjectShadows"), TwipsRect(105, 840, 2220, 225));
+  // toggled fires only on a real change, as the handlers require.
+  connect(TerrainCheck, &QCheckBox::toggled, this, [this] { TerrainCheck_Click(); });
+  connect(MergeCheck, &QCheckBox::toggled, this, [this] { MergeCheck_Click(); });
+  connect(ObjectCheck, &QCheckBox::toggled, this, [this] { ObjectCheck_Click(); });
+
+  Frame2 = new QGroupBox(QStringLiteral("Execute"), central_);
+  Frame2->setObjectName(QStringLiteral("Frame2"));
+  Frame2->setGeometry(TwipsRect(2625, 5880, 2325, 1170));
+  lmList_Button = Button(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
+  connect(lmList_Button, &QPushButton::clicked, this, [this] { lmList_Button_Click(); });
+  Go_Button = Button(Frame2, "Go_Button", QStringLiteral("Run &Lighting"), TwipsRect(210, 700, 2010, 375));
+  Go_Button->setStyleSheet(QStringLiteral(
+      "QPushButton { background-color: rgb(0, 255, 0); color: black; border: 1px solid rgb(64, 64, 64);"
+      " border-radius: 2px; }"
+      "QPushButton:pressed { background-color: rgb(0, 200, 0); }"
+      "QPushButton:focus { border: 2px solid black; }"));
+  connect(Go_Button, &QPushButton::clicked, this, [this] { Go_Button_Click(); });
+
+  StatusBar1 = new QLabel(kReady);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->setFixedHeight(Twips(285));
+  statusBar()->addWidget(StatusBar1, 1);
+
+  QWidget* const order[] = {Combo1,     CheckAll,    ClearAll,      CheckBoxArray, TerrainCheck,
+                           MergeCheck, ObjectCheck, lmList_Button, Go_Button};
+  for (size_t i = 1; i < std::size(order); ++i) {
+    setTabOrder(order[i - 1], order[i]);
+  }
+}
+
+void Form1::BuildMenus() {
+  QMenu* menuFile = menuBar()->addMenu(QStringLiteral("&File"));
+  menuFile->setObjectName(QStringLiteral("menuFile"));
+  const auto item = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
+                           void (Form1::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  menuFileSave = item(menuFile, "menuFileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                      &Form1::menuFileSave_Click);
+  menuFileLoad = item(menuFile, "menuFileLoad", QStringLiteral("&Load"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                      &Form1::menuFileLoad_Click);
+  menuFile->addSeparator()->setObjectName(QStringLiteral("seperator1"));
+  menuFilePaths = item(menuFile, "menuFilePaths", QStringLiteral("Set &Paths"), QKeySequence(Qt::CTRL | Qt::Key_P),
+                       &Form1::menuFilePaths_Click);
+  menuFile->addSeparator()->setObjectName(QStringLiteral("seperator2"));
+  menuFileExit = item(menuFile, "menuFileExit", QStringLiteral("E&xit"), {}, &Form1::menuFileExit_Click);
+
+  QMenu* menuRun = menuBar()->addMenu(QStringLiteral("&Run"));
+  menuRun->setObjectName(QStringLiteral("menuRun"));
+  menuRunlmList = item(menuRun, "menuRunlmList", QStringLiteral("Export &lmList.dat"),
+                       QKeySequence(Qt::CTRL | Qt::Key_E), &Form1::menuRunlmList_Click);
+  menuRun->addSeparator()->setObjectName(QStringLiteral("seperator3"));
+  QMenu* menuRunOption = menuRun->addMenu(QStringLiteral("&Options"));
+  menuRunOption->setObjectName(QStringLiteral("menuRunOption"));
+  const auto stage = [this, menuRunOption](const char* name, const QString& caption, void (Form1::*handler)()) {
+    QAction* action = menuRunOption->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    // Qt flips a checkable item's mark before it reports the choice; the
+    // mark belongs to the box's handler, so take Qt's flip back first.
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+      action->setChecked(!action->isChecked());
+      (this->*handler)();
+    });
+    return action;
+  };
+  menuRunTerrain = stage("menuRunTerrain", QStringLiteral("Generate &TerrainShadows"), &Form1::menuRunTerrain_Click);
+  menuRunMerge = stage("menuRunMerge", QStringLiteral("&Merge TerrainShadows"), &Form1::menuRunMerge_Click);
+  menuRunObject = stage("menuRunObject", QStringLiteral("&Generate ObjectShadows"), &Form1::menuRunObject_Click);
+  menuRun->addSeparator()->setObjectName(QStringLiteral("seperator4"));
+  menuRunGo = item(menuRun, "menuRunGo", QStringLiteral("&Go!"), QKeySequence(Qt::CTRL | Qt::Key_G),
+                   &Form1::menuRunGo_Click);
+
+  menuAbout = menuBar()->addAction(QStringLiteral("&About"));
+  menuAbout->setObjectName(QStringLiteral("menuAbout"));
+  connect(menuAbout, &QAction::triggered, this, &Form1::menuAbout_Click);
+}
+
+// ---- run configuration -------------------------------------------------
+
+QString Form1::gamePath() const { return FromUtf8(config_.gamePath); }
+QString Form1::levelName() const { return FromUtf8(config_.levelName); }
+QString Form1::modName() const { return FromUtf8(config_.modName); }
+void Form1::setGamePath(const QString& text) { config_.gamePath = text.toStdString(); }
+void Form1::setLevelName(const QString& text) { config_.levelName = text.toStdString(); }
+void Form1::setModName(const QString& text) { config_.modName = text.toStdString(); }
+
+void Form1::setTerrainCheck(bool checked) { TerrainCheck->setChecked(checked); }
+void Form1::setMergeCheck(bool checked) { MergeCheck->setChecked(checked); }
+void Form1::setObjectCheck(bool checked) { ObjectCheck->setChecked(checked); }
+
+// ---- status line -------------------------------------------------------
+
+void Form1::ShowStatus(const QString& text) { StatusBar1->setText(text); }
+
+void Form1::ShowTransientStatus(const QString& text) {
+  ShowStatus(text);
+  Timer1.start();  // a running countdown starts again from 7500 ms
+}
+
+QString Form1::statusText() const { return StatusBar1->text(); }
+
+void Form1::Timer1_Timer() {
+  ShowStatus(kReady);
+  Timer1.stop();
+}
+
+// ---- start-up, menus ---------------------------------------------------
+
+void Form1::Form_Load() {
+  Combo1->addItems({QStringLiteral("4x4"), QStringLiteral("8x8"), QStringLiteral("16x16"), QStringLiteral("32x32")});
+  Combo1->setCurrentIndex(0);
+  Combo1_Click();
+  config_.shadowDarkness = 1.5;
+}
+
+void Form1::ShowDepreciatedNotice() {
+  services_.ui->ShowMessage(this, {QStringLiteral("Please Use the Paths Dialog to manage saved configurations"),
+                                   QStringLiteral("Depreciated"), UiServices::Icon::Information,
+                                   UiServices::Buttons::Ok});
+}
+
+void Form1::menuFileSave_Click() { ShowDepreciatedNotice(); }
+void Form1::menuFileLoad_Click() { ShowDepreciatedNotice(); }
+
+void Form1::menuFilePaths_Click() {
+  ShowStatus(QStringLiteral("Configuring Paths..."));
+  ShowStatus(kReady);
+}
+
+void Form1::menuFileExit_Click() { close(); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Every other window goes with the main one; nothing is applied or saved.
+  delete about_;
+  QMainWindow::closeEvent(event);
+}
+
+void Form1::menuRunlmList_Click() { lmList_Button_Click(); }
+void Form1::menuRunGo_Click() { Go_Button_Click(); }
+
+void Form1::menuAbout_Click() {
+  if (!about_) about_ = new FrmAbout(this);
+  about_->show();
+  about_->raise();
+  about_->activateWindow();
+}
+
+// ---- stage switches ----------------------------------------------------
+// A box's handler flips the menu mark and the member without reading the
+// box; a menu item only sets the box. Together they stay in step.
+
+void Form1::TerrainCheck_Click() {
+  menuRunTerrain->setChecked(!menuRunTerrain->isChecked());
+  config_.terrainBoolean = !config_.terrainBoolean;
+}
+
+void Form1::MergeCheck_Click() {
+  menuRunMerge->setChecked(!menuRunMerge->isChecked());
+  config_.mergeBoolean = !config_.mergeBoolean;
+}
+
+void Form1::ObjectCheck_Click() {
+  menuRunObject->setChecked(!menuRunObject->isChecked());
+  config_.objectBoolean = !config_.objectBoolean;
+}
+
+void Form1::menuRunTerrain_Click() { TerrainCheck->setChecked(TerrainCheck->checkState() == Qt::Unchecked); }
+void Form1::menuRunMerge_Click() { MergeCheck->setChecked(MergeCheck->checkState() == Qt::Unchecked); }
+void Form1::menuRunObject_Click() { ObjectCheck->setChecked(ObjectCheck->checkState() == Qt::Unchecked); }
+
+// ---- patch grid --------------------------------------------------------
+
+void Form1::Combo1_Click() {
+  const int size = patch_list::ActiveSize(Combo1->currentIndex());
+  for (int i = 0; i < patch_list::kPatchCount; ++i) {
+    if (patch_list::InActiveArea(i, size)) {
+      CheckBoxArray->setBoxEnabled(i, true);
+    } else {
+      CheckBoxArray->setBoxEnabled(i, false);
+      CheckBoxArray->setValue(i, false);
+    }
+  }
+}
+
+void Form1::CheckAll_Click() {
+  const int size = patch_list::ActiveSize(Combo1->currentIndex());
+  for (int i = 0; i < patch_list::kPatchCount; ++i) CheckBoxArray->setValue(i, patch_list::InActiveArea(i, size));
+}
+
+void Form1::ClearAll_Click() {
+  for (int i = 0; i < patch_list::kPatchCount; ++i) CheckBoxArray->setValue(i, false);
+}
+
+// ---- export and run ----------------------------------------------------
+
+void Form1::ShowError(const QString& text) {
+  services_.ui->ShowMessage(this, {text, QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
+}
+
+void Form1::lmList_Button_Click() {
+  ShowStatus(QStringLiteral("Preparing to Save..."));
+  const UiServices::FileRequest request{
+      QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"), QStringLiteral("lmList.dat"),
+      FromUtf8(game::LevelTexturesFolder(config_.gamePath, config_.levelName))};
+  const QString chosen = services_.ui->SaveFileName(this, request);
+  if (chosen.isEmpty()) {
+    ShowTransientStatus(QStringLiteral("Save Cancled."));
+    return;
+  }
+  const std::string path = chosen.toStdString();
+  if (services_.fs->Exists(path)) {
+    const UiServices::Answer answer = services_.ui->ShowMessage(
+        this, {QStringLiteral("File Exists, Do you want to overwrite?"), QStringLiteral("File Exists..."),
+               UiServices::Icon::None, UiServices::Buttons::YesNo});
+    if (answer != UiServices::Answer::Yes) return;
+  }
+  // The old file is replaced only once the new one is whole.
+  const platform::Status written =
+      platform::WriteFileReplacing(*services_.fs, path, patch_list::Records(CheckBoxArray->marks()));
+  if (!written) {
+    ShowStatus(kReady);
+    ShowError(FromUtf8(written.message()) + QStringLiteral(" lmList.dat was not saved."));
+    return;
+  }
+  ShowTransientStatus(QStringLiteral("Saved!"));
+}
+
+void Form1::Go_Button_Click() {
+  if (!go_batch::IsComplete(config_)) {
+    ShowTransientStatus(QStringLiteral("Error: Incomplete Config. Set Paths or Load Config."));
+    return;
+  }
+  const std::string script = platform::JoinPath(services_.toolFolder, go_batch::kScriptName);
+  if (const platform::Status written =
+          go_batch::WriteScript(*services_.fs, script, config_, services_.decimalSeparator);
+      !written) {
+    ShowError(FromUtf8(written.message()));
+    return;
+  }
+  if (const platform::Status started = services_.starter->Start(script); !started) {
+    ShowError(FromUtf8(started.message()));
+    return;
+  }
+  ShowTransientStatus(QStringLiteral("Running batch lighting... You may exit."));
+}

@@ -1,0 +1,178 @@
+#include "main_window/patch_grid.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include "main_window/twips.h"
+
+namespace {
+
+// The control spans the window from the column numbers (top 885) down to
+// the bottom row of boxes; the layout below is in window twips.
+constexpr int kTop = 885;
+constexpr int kBoxLeft = 225;
+constexpr int kBottomRowTop = 5610;
+constexpr int kPitch = 300;
+constexpr int kBoxSize = 240;
+
+QRect WindowBoxRect(int column, int row) {
+  return TwipsRect(kBoxLeft + kPitch * column, kBottomRowTop - kPitch * row, kBoxSize, kBoxSize);
+}
+
+QRect ColumnLabelRect(int column) { return TwipsRect(kBoxLeft + kPitch * column, kTop, kBoxSize, kBoxSize); }
+
+QRect RowLabelRect(int row) { return TwipsRect(0, kBottomRowTop - kPitch * row, kBoxLeft, kBoxSize); }
+
+QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+
+}  // namespace
+
+PatchGrid::PatchGrid(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("CheckBoxArray"));
+  setFocusPolicy(Qt::StrongFocus);
+  setGeometry(QRect(0, Twips(kTop), Twips(4950), Twips(kBottomRowTop + kBoxSize) - Twips(kTop)));
+}
+
+QSize PatchGrid::sizeHint() const { return size(); }
+
+QRect PatchGrid::BoxRect(int index) {
+  return WindowBoxRect(patch_list::Column(index), patch_list::Row(index)).translated(0, -Twips(kTop));
+}
+
+int PatchGrid::BoxAt(QPoint point) {
+  for (int i = 0; i < patch_list::kPatchCount; ++i) {
+    if (BoxRect(i).contains(point)) return i;
+  }
+  return -1;
+}
+
+void PatchGrid::setValue(int index, bool checked) {
+  auto& value = values_[static_cast<size_t>(index)];
+  if (value == checked) return;
+  value = checked;
+  UpdateBox(index);
+}
+
+void PatchGrid::setBoxEnabled(int index, bool enabled) {
+  auto& flag = enabled_[static_cast<size_t>(index)];
+  if (flag == enabled) return;
+  flag = enabled;
+  UpdateBox(index);
+  if (!enabled && index == current_) {
+    current_ = 0;  // patch 0 is inside every grid size
+    UpdateBox(current_);
+  }
+}
+
+int PatchGrid::checkedCount() const {
+  int count = 0;
+  for (const bool v : values_) count += v;
+  return count;
+}
+
+void PatchGrid::clickBox(int index) {
+  if (index < 0 || index >= patch_list::kPatchCount || !isBoxEnabled(index)) return;
+  const int before = current_;
+  current_ = index;
+  UpdateBox(before);
+  setValue(index, !value(index));
+  UpdateBox(index);
+}
+
+void PatchGrid::UpdateBox(int index) { update(BoxRect(index).adjusted(-2, -2, 2, 2)); }
+
+void PatchGrid::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect dirty = event->rect();
+  painter.setPen(palette().color(QPalette::WindowText));
+  for (int n = 0; n < patch_list::kSide; ++n) {
+    const QRect column = ColumnLabelRect(n).translated(0, -Twips(kTop));
+    if (dirty.intersects(column)) painter.drawText(column, Qt::AlignLeft | Qt::AlignTop, TwoDigits(n));
+    const QRect row = RowLabelRect(n).translated(0, -Twips(kTop));
+    if (dirty.intersects(row)) painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, TwoDigits(n));
+  }
+
+  QStyleOptionButton option;
+  option.initFrom(this);
+  const int indicatorWidth = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+  const int indicatorHeight = style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
+  for (int i = 0; i < patch_list::kPatchCount; ++i) {
+    const QRect box = BoxRect(i);
+    if (!dirty.intersects(box.adjusted(-2, -2, 2, 2))) continue;
+    option.rect = QRect(box.left(), box.top() + (box.height() - indicatorHeight) / 2, indicatorWidth, indicatorHeight);
+    option.state = QStyle::State_None;
+    option.palette.setCurrentColorGroup(isBoxEnabled(i) ? QPalette::Active : QPalette::Disabled);
+    if (isBoxEnabled(i)) option.state |= QStyle::State_Enabled;
+    option.state |= value(i) ? QStyle::State_On : QStyle::State_Off;
+    if (i == pressed_) option.state |= QStyle::State_Sunken;
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+    if (hasFocus() && i == current_) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = option.rect.adjusted(-2, -2, 2, 2);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+  }
+}
+
+void PatchGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  const int box = BoxAt(event->position().toPoint());
+  if (box < 0 || !isBoxEnabled(box)) return;
+  pressed_ = box;
+  UpdateBox(box);
+}
+
+void PatchGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || pressed_ < 0) return QWidget::mouseReleaseEvent(event);
+  const int box = pressed_;
+  pressed_ = -1;
+  UpdateBox(box);
+  // Like a check box: the click counts where it was released on the same box.
+  if (BoxAt(event->position().toPoint()) == box) clickBox(box);
+}
+
+void PatchGrid::keyPressEvent(QKeyEvent* event) {
+  int column = patch_list::Column(current_);
+  int row = patch_list::Row(current_);
+  switch (event->key()) {
+    case Qt::Key_Space:
+      clickBox(current_);
+      return;
+    case Qt::Key_Left:
+      --column;
+      break;
+    case Qt::Key_Right:
+      ++column;
+      break;
+    case Qt::Key_Up:
+      ++row;  // row 0 is the bottom row
+      break;
+    case Qt::Key_Down:
+      --row;
+      break;
+    default:
+      return QWidget::keyPressEvent(event);
+  }
+  if (column < 0 || column >= patch_list::kSide || row < 0 || row >= patch_list::kSide) return;
+  const int next = row * patch_list::kSide + column;
+  if (!isBoxEnabled(next)) return;
+  const int before = current_;
+  current_ = next;
+  UpdateBox(before);
+  UpdateBox(next);
+}
+
+void PatchGrid::focusInEvent(QFocusEvent* event) {
+  if (!isBoxEnabled(current_)) current_ = 0;
+  UpdateBox(current_);
+  QWidget::focusInEvent(event);
+}
+
+void PatchGrid::focusOutEvent(QFocusEvent* event) {
+  UpdateBox(current_);
+  QWidget::focusOutEvent(event);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "main_window/patch_list.h"
+
+// The 16 x 16 patch boxes with their column and row numbers. One control
+// draws them all: 256 check box widgets would cost the window its quick
+// start. Each box has the two states of a check box, Enabled and Value;
+// row 0 is at the bottom.
+class PatchGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PatchGrid(QWidget* parent = nullptr);
+
+  bool value(int index) const { return values_[static_cast<size_t>(index)]; }
+  bool isBoxEnabled(int index) const { return enabled_[static_cast<size_t>(index)]; }
+  void setValue(int index, bool checked);
+  void setBoxEnabled(int index, bool enabled);
+  patch_list::Marks marks() const { return values_; }
+  int checkedCount() const;
+
+  // What a click on a box does: toggles an enabled box, ignores a disabled one.
+  void clickBox(int index);
+  int currentBox() const { return current_; }
+
+  // Where box i stands in this control, and which box a point hits (-1: none).
+  static QRect BoxRect(int index);
+  static int BoxAt(QPoint point);
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void UpdateBox(int index);
+
+  patch_list::Marks values_{};
+  std::array<bool, patch_list::kPatchCount> enabled_{};
+  int current_ = 0;   // the box with the keyboard focus
+  int pressed_ = -1;  // the box under a mouse press
+};

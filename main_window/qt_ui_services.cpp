@@ -1,0 +1,72 @@
+#include "main_window/qt_ui_services.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace {
+
+QString ChooseFile(QWidget* parent, const UiServices::FileRequest& request, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The tool asks its own overwrite question; the user is not asked twice.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setNameFilters(QtUiServices::NameFilters(request.filter));
+  if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
+  dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
+
+QStringList QtUiServices::NameFilters(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString pattern = parts[i + 1];
+#ifndef _WIN32
+    // "*.*" means every file on Windows; here it would hide names without a dot.
+    if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+#endif
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
+  }
+  return filters;
+}
+
+QString QtUiServices::SaveFileName(QWidget* parent, const FileRequest& request) {
+  return ChooseFile(parent, request, QFileDialog::AcceptSave);
+}
+
+QString QtUiServices::OpenFileName(QWidget* parent, const FileRequest& request) {
+  return ChooseFile(parent, request, QFileDialog::AcceptOpen);
+}
+
+UiServices::Answer QtUiServices::ShowMessage(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  box.setWindowTitle(message.title.isEmpty() ? QGuiApplication::applicationDisplayName() : message.title);
+  box.setText(message.text);
+  switch (message.icon) {
+    case Icon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case Icon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+  }
+  if (message.buttons == Buttons::YesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  const int pressed = box.exec();
+  if (message.buttons == Buttons::Ok) return Answer::Ok;
+  return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}

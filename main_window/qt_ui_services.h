@@ -1,0 +1,14 @@
+#pragma once
+
+#include "main_window/ui_services.h"
+
+// The real dialogs and message boxes.
+class QtUiServices final : public UiServices {
+ public:
+  QString SaveFileName(QWidget* parent, const FileRequest& request) override;
+  QString OpenFileName(QWidget* parent, const FileRequest& request) override;
+  Answer ShowMessage(QWidget* parent, const Message& message) override;
+
+  // "desc|pattern|desc|pattern" as Qt's name filters, each "desc (patterns)".
+  static QStringList NameFilters(const QString& filter);
+};

@@ -1,0 +1,12 @@
+// One QApplication for every window test, offscreen unless told otherwise.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("Stormline Lighting"));
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
