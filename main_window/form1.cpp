@@ -47,6 +47,7 @@ Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), ser
   setFont(WindowFont(8));
   Timer1.setObjectName(QStringLiteral("Timer1"));
   Timer1.setSingleShot(true);
+  Timer1.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
   Timer1.setInterval(7500);
   connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
   BuildControls();

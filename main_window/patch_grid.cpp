@@ -34,6 +34,10 @@ PatchGrid::PatchGrid(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CheckBoxArray"));
   setFocusPolicy(Qt::StrongFocus);
   setGeometry(QRect(0, Twips(kTop), Twips(4950), Twips(kBottomRowTop + kBoxSize) - Twips(kTop)));
+  for (int n = 0; n < patch_list::kSide; ++n) {
+    numbers_[static_cast<size_t>(n)].setText(TwoDigits(n));
+    numbers_[static_cast<size_t>(n)].setPerformanceHint(QStaticText::AggressiveCaching);
+  }
 }
 
 QSize PatchGrid::sizeHint() const { return size(); }
@@ -88,34 +92,61 @@ void PatchGrid::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect dirty = event->rect();
   painter.setPen(palette().color(QPalette::WindowText));
+  const int textHeight = fontMetrics().height();
   for (int n = 0; n < patch_list::kSide; ++n) {
+    const QStaticText& number = numbers_[static_cast<size_t>(n)];
     const QRect column = ColumnLabelRect(n).translated(0, -Twips(kTop));
-    if (dirty.intersects(column)) painter.drawText(column, Qt::AlignLeft | Qt::AlignTop, TwoDigits(n));
+    if (dirty.intersects(column)) painter.drawStaticText(column.topLeft(), number);
     const QRect row = RowLabelRect(n).translated(0, -Twips(kTop));
-    if (dirty.intersects(row)) painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, TwoDigits(n));
+    if (dirty.intersects(row)) painter.drawStaticText(row.left(), row.top() + (row.height() - textHeight) / 2, number);
   }
 
-  QStyleOptionButton option;
-  option.initFrom(this);
-  const int indicatorWidth = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
-  const int indicatorHeight = style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
   for (int i = 0; i < patch_list::kPatchCount; ++i) {
     const QRect box = BoxRect(i);
     if (!dirty.intersects(box.adjusted(-2, -2, 2, 2))) continue;
-    option.rect = QRect(box.left(), box.top() + (box.height() - indicatorHeight) / 2, indicatorWidth, indicatorHeight);
-    option.state = QStyle::State_None;
-    option.palette.setCurrentColorGroup(isBoxEnabled(i) ? QPalette::Active : QPalette::Disabled);
-    if (isBoxEnabled(i)) option.state |= QStyle::State_Enabled;
-    option.state |= value(i) ? QStyle::State_On : QStyle::State_Off;
-    if (i == pressed_) option.state |= QStyle::State_Sunken;
-    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+    const QPixmap& look = Indicator(isBoxEnabled(i), value(i), i == pressed_);
+    const QSize size = look.deviceIndependentSize().toSize();
+    const QRect indicator(box.left(), box.top() + (box.height() - size.height()) / 2, size.width(), size.height());
+    painter.drawPixmap(indicator.topLeft(), look);
     if (hasFocus() && i == current_) {
       QStyleOptionFocusRect focus;
       focus.initFrom(this);
-      focus.rect = option.rect.adjusted(-2, -2, 2, 2);
+      focus.rect = indicator.adjusted(-2, -2, 2, 2);
       style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
   }
+}
+
+const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
+  const qreal ratio = devicePixelRatioF();
+  if (ratio != indicatorRatio_) {
+    for (QPixmap& look : indicators_) look = QPixmap();
+    indicatorRatio_ = ratio;
+  }
+  QPixmap& look = indicators_[(enabled ? 4 : 0) + (checked ? 2 : 0) + (sunken ? 1 : 0)];
+  if (look.isNull()) {
+    QStyleOptionButton option;
+    option.initFrom(this);
+    const int width = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+    const int height = style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
+    option.rect = QRect(0, 0, width, height);
+    option.state = (enabled ? QStyle::State_Enabled : QStyle::State_None) |
+                   (checked ? QStyle::State_On : QStyle::State_Off) | (sunken ? QStyle::State_Sunken : QStyle::State_None);
+    option.palette.setCurrentColorGroup(enabled ? QPalette::Active : QPalette::Disabled);
+    look = QPixmap(QSize(width, height) * ratio);
+    look.setDevicePixelRatio(ratio);
+    look.fill(Qt::transparent);
+    QPainter painter(&look);
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+  }
+  return look;
+}
+
+void PatchGrid::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange) {
+    for (QPixmap& look : indicators_) look = QPixmap();
+  }
+  QWidget::changeEvent(event);
 }
 
 void PatchGrid::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPixmap>
+#include <QStaticText>
 #include <QWidget>
 #include <array>
 
@@ -39,12 +41,19 @@ class PatchGrid : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void UpdateBox(int index);
+  const QPixmap& Indicator(bool enabled, bool checked, bool sunken);
+
 
   patch_list::Marks values_{};
   std::array<bool, patch_list::kPatchCount> enabled_{};
   int current_ = 0;   // the box with the keyboard focus
   int pressed_ = -1;  // the box under a mouse press
+  // The style draws a box slowly; the eight looks are drawn once and reused.
+  std::array<QPixmap, 8> indicators_;
+  qreal indicatorRatio_ = 0;
+  std::array<QStaticText, patch_list::kSide> numbers_;  // "00" to "15", laid out once
 };

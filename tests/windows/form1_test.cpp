@@ -106,7 +106,7 @@ TEST_F(Form1Test, ATransientTextReturnsToReadyWhenTheTimerFires) {
   form->ShowTransientStatus(QStringLiteral("Saved!"));
   EXPECT_EQ(form->statusText(), "Saved!");
   EXPECT_TRUE(form->timer1().isActive());
-  QTest::qWait(120);
+  QTest::qWait(250);
   form->ShowTransientStatus(QStringLiteral("Save Cancled."));
   EXPECT_GT(form->timer1().remainingTime(), 7400) << "a second transient text starts the countdown again";
   form->Timer1_Timer();
