@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "platform/wine_folder.h"
+
 namespace {
 
 QString ChooseFile(QWidget* parent, const UiServices::FileRequest& request, QFileDialog::AcceptMode mode) {
@@ -14,7 +16,10 @@ QString ChooseFile(QWidget* parent, const UiServices::FileRequest& request, QFil
   // The tool asks its own overwrite question; the user is not asked twice.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilters(QtUiServices::NameFilters(request.filter));
-  if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
+  // A game folder typed for Wine opens where Wine keeps it.
+  if (const auto folder = platform::DialogFolderFor(request.initialFolder.toStdString())) {
+    dialog.setDirectory(QString::fromStdString(*folder));
+  }
   dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());

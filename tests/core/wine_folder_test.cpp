@@ -1,0 +1,53 @@
+#include "platform/wine_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
+  TempFolder prefix;
+  namespace fs = std::filesystem;
+  const fs::path root = TempFolder::FromUtf8(prefix.path());
+  fs::create_directories(root / "drive_c" / "Games" / "Stormline" / "ShadowWork" / "stormline" / "levels" / "Coast" /
+                         "textures");
+  fs::create_directories(root / "elsewhere" / "Stormline");
+  fs::create_directories(root / "dosdevices");
+  const std::string p = prefix.path();
+#ifndef _WIN32
+  fs::create_directory_symlink(root / "elsewhere", root / "dosdevices" / "d:");
+#endif
+
+  const struct {
+    const char* folder;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {R"(C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures)",
+       p + "/drive_c/Games/Stormline/ShadowWork/stormline/levels/Coast/textures"},
+      {R"(c:\Games\\Stormline\)", p + "/drive_c/Games/Stormline"},
+      {"C:", p + "/drive_c"},
+      {R"(C:\Games\Missing)", std::nullopt},
+      {R"(\ShadowWork\stormline\levels\\textures)", std::nullopt},
+      {"Games", std::nullopt},
+      {"", std::nullopt},
+#ifndef _WIN32
+      {R"(D:\Stormline)", p + "/dosdevices/d:/Stormline"},
+#endif
+      {R"(E:\Stormline)", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::WineFolderFor(c.folder, p), c.expected) << c.folder;
+  }
+  EXPECT_EQ(platform::WineFolderFor(R"(C:\Games)", ""), std::nullopt);
+}
+
+TEST(WineFolder, AFolderThatExistsAsWrittenIsKept) {
+  TempFolder folder;
+  EXPECT_EQ(platform::DialogFolderFor(folder.path()), folder.path());
+  EXPECT_EQ(platform::DialogFolderFor(""), std::nullopt);
+}
+
+}  // namespace
