@@ -1,0 +1,314 @@
+#include "paths_dialog/config_store.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/code_page.h"
+#include "platform/number_text.h"
+
+namespace config_store {
+namespace {
+
+using platform::Status;
+
+constexpr size_t kKeyLines = 7;
+constexpr std::string_view kEnd = "\r\n";
+constexpr std::string_view kUnchanged = " config.ini was left as it was.";
+
+// Lines without their ends; a file edited elsewhere may end them in CR LF,
+// LF or CR alone. A last line without an end still counts.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view bytes) : bytes_(bytes) {}
+
+  bool Next(std::string_view& line) {
+    if (pos_ >= bytes_.size()) return false;
+    const size_t end = bytes_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) {
+      line = bytes_.substr(pos_);
+      pos_ = bytes_.size();
+      return true;
+    }
+    line = bytes_.substr(pos_, end - pos_);
+    const bool crLf = bytes_[end] == '\r' && end + 1 < bytes_.size() && bytes_[end + 1] == '\n';
+    pos_ = end + (crLf ? 2 : 1);
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+};
+
+// A header line and the key lines that follow it; fewer than seven only
+// where the file ends early.
+struct Section {
+  std::string_view header;
+  std::array<std::string_view, kKeyLines> keys;
+  size_t keyCount = 0;
+};
+
+bool IsHeaderLine(std::string_view line) { return line.find("Save") != std::string_view::npos; }
+
+// The text after the first "=" up to the last character; the whole line but
+// its last character when there is no "=". "[Save=" gives the empty name.
+std::string HeaderName(std::string_view header) {
+  const size_t equals = header.find('=');
+  const size_t begin = equals == std::string_view::npos ? 0 : equals + 1;
+  const size_t end = header.size() - 1;
+  if (begin >= end) return std::string();
+  return platform::DecodeSingleByte(header.substr(begin, end - begin));
+}
+
+// The seven lines after a header line belong to it whatever they hold, so
+// every reader sees the same sections. visit returns false to stop.
+template <typename Visit>
+void ForEachSection(std::string_view bytes, Visit&& visit) {
+  LineCursor cursor(bytes);
+  std::string_view line;
+  while (cursor.Next(line)) {
+    if (!IsHeaderLine(line)) continue;
+    Section section;
+    section.header = line;
+    while (section.keyCount < kKeyLines && cursor.Next(section.keys[section.keyCount])) ++section.keyCount;
+    if (!visit(section)) return;
+  }
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
+  return text.size() == word.size() && std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
+           const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+           return lower(a) == lower(b);
+         });
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<bool> TruthValue(std::string_view value, std::string_view decimalSeparator) {
+  const std::string_view word = TrimBlanks(value);
+  if (EqualsIgnoringCase(word, "True")) return true;
+  if (EqualsIgnoringCase(word, "False")) return false;
+  if (const auto number = platform::TextToNumber(value, decimalSeparator)) return *number != 0;
+  return std::nullopt;
+}
+
+// The first key word found anywhere in the line decides, in this order, so
+// a value holding an earlier key word takes the line for that key.
+void ApplyKeyLine(const std::string& line, std::string_view decimalSeparator, SettingFields& fields) {
+  enum Key { kGamePath, kLevelName, kModName, kTerrain, kMerge, kObject, kDarkness };
+  static constexpr std::array<std::string_view, 7> kKeys = {
+      "gamePath", "levelName", "modName", "terrainBoolean", "mergeBoolean", "objectBoolean", "shadowDarkness"};
+  size_t key = 0;
+  while (key < kKeys.size() && line.find(kKeys[key]) == std::string::npos) ++key;
+  if (key == kKeys.size()) return;
+
+  const size_t equals = line.find('=');
+  const std::string value = equals == std::string::npos ? line : line.substr(equals + 1);
+  const auto setSwitch = [&](bool& member) {
+    if (const auto truth = TruthValue(value, decimalSeparator)) member = *truth;
+  };
+  switch (static_cast<Key>(key)) {
+    case kGamePath:
+      fields.gamePath = value;
+      break;
+    case kLevelName:
+      fields.levelName = value;
+      break;
+    case kModName:
+      fields.modName = value;
+      break;
+    case kTerrain:
+      setSwitch(fields.terrainBoolean);
+      break;
+    case kMerge:
+      setSwitch(fields.mergeBoolean);
+      break;
+    case kObject:
+      setSwitch(fields.objectBoolean);
+      break;
+    case kDarkness:
+      if (const auto number = platform::TextToNumber(value, decimalSeparator)) {
+        fields.shadowText = platform::NumberToText(*number, decimalSeparator);
+      }
+      break;
+  }
+}
+
+// Either the bytes of the fields' section, or why it cannot be written.
+Status EncodeSection(const SettingFields& fields, std::string& bytes) {
+  if (fields.settingName.empty() || fields.settingName == kCurrentEntry) {
+    return Status::Failure(std::string(kNameMissing));
+  }
+  const std::array<std::pair<const char*, const std::string*>, 5> texts = {{{"Setting Name", &fields.settingName},
+                                                                            {"Game Path", &fields.gamePath},
+                                                                            {"Level Name", &fields.levelName},
+                                                                            {"Mod Name", &fields.modName},
+                                                                            {"Shadow Darkness", &fields.shadowText}}};
+  for (const auto& [label, text] : texts) {
+    // A line break would split the section and shift every line after it.
+    if (text->find_first_of("\r\n") != std::string::npos) {
+      return Status::Failure(std::string("The ") + label +
+                             " holds a line break, which a saved configuration cannot hold. Nothing was saved.");
+    }
+    std::string unheld;
+    if (!platform::EncodeSingleByte(*text, &unheld)) {
+      return Status::Failure(std::string("The ") + label + " holds the character \"" + unheld +
+                             "\", which the code page of config.ini cannot hold. Nothing was saved.");
+    }
+  }
+  const auto truth = [](bool value) { return value ? "True" : "False"; };
+  std::string text;
+  text += "[Save=" + fields.settingName + "]\r\n";
+  text += "gamePath=" + fields.gamePath + "\r\n";
+  text += "levelName=" + fields.levelName + "\r\n";
+  text += "modName=" + fields.modName + "\r\n";
+  text += std::string("terrainBoolean=") + truth(fields.terrainBoolean) + "\r\n";
+  text += std::string("mergeBoolean=") + truth(fields.mergeBoolean) + "\r\n";
+  text += std::string("objectBoolean=") + truth(fields.objectBoolean) + "\r\n";
+  text += "shadowDarkness=" + fields.shadowText + "\r\n";
+  bytes = *platform::EncodeSingleByte(text);
+  return Status::Ok();
+}
+
+// Entry 0 stays "(Current)" even where a hand-edited file stores that name.
+void EraseNamed(std::vector<std::string>& list, const std::string name) {
+  if (list.size() > 1) list.erase(std::remove(list.begin() + 1, list.end(), name), list.end());
+}
+
+}  // namespace
+
+Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  const std::string ini = platform::JoinPath(folder, kFileName);
+  if (!fs.Exists(ini)) return Status::Ok();
+  std::string bytes;
+  if (Status read = fs.ReadAll(ini, bytes); !read) return read;
+  ForEachSection(bytes, [&](const Section& section) {
+    names.push_back(HeaderName(section.header));
+    return true;
+  });
+  return Status::Ok();
+}
+
+int FindSettingIndex(const std::vector<std::string>& list, std::string_view name) {
+  int result = -1;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i] == name) result = static_cast<int>(i);
+  }
+  return result;
+}
+
+Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, std::string_view name,
+                   std::string_view decimalSeparator, SettingFields& fields) {
+  const std::string ini = platform::JoinPath(folder, kFileName);
+  if (!fs.Exists(ini)) return Status::Ok();
+  std::string bytes;
+  if (Status read = fs.ReadAll(ini, bytes); !read) return read;
+  const std::string start = "[Save=" + std::string(name) + "]";
+  ForEachSection(bytes, [&](const Section& section) {
+    if (platform::DecodeSingleByte(section.header) != start) return true;
+    fields.settingName = std::string(name);
+    for (size_t k = 0; k < section.keyCount; ++k) {
+      ApplyKeyLine(platform::DecodeSingleByte(section.keys[k]), decimalSeparator, fields);
+    }
+    return false;  // a later section of the same name does not count
+  });
+  return Status::Ok();
+}
+
+void ApplyRunConfiguration(const RunConfiguration& config, std::string_view decimalSeparator, SettingFields& fields) {
+  fields.gamePath = config.gamePath;
+  fields.levelName = config.levelName;
+  fields.modName = config.modName;
+  fields.shadowText = platform::NumberToText(config.shadowDarkness, decimalSeparator);
+  fields.terrainBoolean = config.terrainBoolean;
+  fields.mergeBoolean = config.mergeBoolean;
+  fields.objectBoolean = config.objectBoolean;
+}
+
+Status SelectSetting(const platform::FileSystem& fs, const std::string& folder, const std::vector<std::string>& list,
+                     int index, const RunConfiguration& config, std::string_view decimalSeparator,
+                     SettingFields& fields) {
+  if (index == 0) {
+    ApplyRunConfiguration(config, decimalSeparator, fields);
+    return Status::Ok();
+  }
+  if (index < 0 || static_cast<size_t>(index) >= list.size()) return Status::Ok();
+  return LoadSetting(fs, folder, list[static_cast<size_t>(index)], decimalSeparator, fields);
+}
+
+Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
+                         const SettingFields& fields, bool deleteOnly) {
+  // Worked on a copy, so that a failure leaves the caller's list alone.
+  std::vector<std::string> kept = list;
+  std::string newSection;
+  if (!deleteOnly) {
+    if (Status encoded = EncodeSection(fields, newSection); !encoded) return encoded;
+    EraseNamed(kept, fields.settingName);
+  }
+
+  const std::string ini = platform::JoinPath(folder, kFileName);
+  const std::string tmp = platform::JoinPath(folder, kTempName);
+  std::string old;
+  if (fs.Exists(ini)) {
+    if (Status read = fs.ReadAll(ini, old); !read) return Status::Failure(read.message() + std::string(kUnchanged));
+  }
+
+  const std::unordered_set<std::string> keptNames(kept.size() > 1 ? kept.begin() + 1 : kept.end(), kept.end());
+  std::string bytes;
+  bytes.reserve(old.size() + old.size() / 8 + newSection.size());
+  ForEachSection(old, [&](const Section& section) {
+    if (!keptNames.contains(HeaderName(section.header))) return true;
+    bytes += section.header;
+    bytes += kEnd;
+    for (size_t k = 0; k < kKeyLines; ++k) {
+      // A section cut short by the end of the file is filled up with empty
+      // lines, which no key reads, so it cannot swallow the next section.
+      if (k < section.keyCount) bytes += section.keys[k];
+      bytes += kEnd;
+    }
+    return true;
+  });
+  bytes += newSection;
+
+  if (Status written = platform::WriteFileReplacing(fs, ini, bytes, tmp); !written) {
+    return Status::Failure(written.message() + std::string(kUnchanged));
+  }
+  if (!deleteOnly) kept.push_back(fields.settingName);
+  list = std::move(kept);
+  return Status::Ok();
+}
+
+StoreOutcome SaveSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
+                         const SettingFields& fields) {
+  StoreOutcome outcome;
+  outcome.status = RewriteConfigFile(fs, folder, list, fields, false);
+  if (outcome.status) outcome.select = static_cast<int>(list.size()) - 1;
+  return outcome;
+}
+
+StoreOutcome DeleteSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
+                           int selected) {
+  StoreOutcome outcome;
+  if (selected <= 0 || static_cast<size_t>(selected) >= list.size()) {
+    outcome.status = Status::Failure(std::string(kNameMissing));
+    return outcome;
+  }
+  std::vector<std::string> kept = list;
+  EraseNamed(kept, list[static_cast<size_t>(selected)]);
+  outcome.status = RewriteConfigFile(fs, folder, kept, SettingFields{}, true);
+  if (!outcome.status) return outcome;
+  list = std::move(kept);
+  outcome.select = 0;
+  return outcome;
+}
+
+}  // namespace config_store
