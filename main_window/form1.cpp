@@ -17,6 +17,7 @@
 #include "main_window/patch_grid.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
+#include "paths_dialog/paths_dialog.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), ser
 Form1::~Form1() = default;
 
 FrmAbout* Form1::aboutBox() const { return about_; }
+PathsDialog* Form1::pathsDialog() const { return paths_; }
 
 void Form1::BuildControls() {
   central_ = new QWidget(this);
@@ -221,6 +223,11 @@ void Form1::menuFileLoad_Click() { ShowDepreciatedNotice(); }
 
 void Form1::menuFilePaths_Click() {
   ShowStatus(QStringLiteral("Configuring Paths..."));
+  // One dialog: loaded when needed, shown again as it was after a Cancel.
+  if (!paths_) paths_ = new PathsDialog(*this);
+  paths_->show();
+  paths_->raise();
+  paths_->activateWindow();
   ShowStatus(kReady);
 }
 
@@ -229,6 +236,7 @@ void Form1::menuFileExit_Click() { close(); }
 void Form1::closeEvent(QCloseEvent* event) {
   // Every other window goes with the main one; nothing is applied or saved.
   delete about_;
+  delete paths_;
   QMainWindow::closeEvent(event);
 }
 

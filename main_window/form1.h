@@ -18,6 +18,7 @@ class QLabel;
 class QPushButton;
 class FrmAbout;
 class PatchGrid;
+class PathsDialog;
 
 // What the main window needs of the world, handed in so that tests can
 // give it a temporary folder, scripted dialogs and a recording starter.
@@ -66,6 +67,7 @@ class Form1 : public QMainWindow {
   const QTimer& timer1() const { return Timer1; }
 
   FrmAbout* aboutBox() const;
+  PathsDialog* pathsDialog() const;
   PatchGrid* patchGrid() const { return CheckBoxArray; }
 
   // Handlers, one per control and event.
@@ -130,4 +132,5 @@ class Form1 : public QMainWindow {
   QAction* menuAbout = nullptr;
 
   QPointer<FrmAbout> about_;
+  QPointer<PathsDialog> paths_;
 };

@@ -70,8 +70,11 @@ platform::Status CheckTexts(const RunConfiguration& config) {
 
 std::string ScriptText(const RunConfiguration& config, std::string_view decimalSeparator) {
   const std::string& path = config.gamePath;
-  std::string text = "@cd " + path + "\r\n";
-  text += "@" + FirstCharacters(path, 2) + "\r\n";
+  std::string text = "@cd ";
+  text += path;
+  text += "\r\n@";
+  text += FirstCharacters(path, 2);
+  text += "\r\n";
   if (config.terrainBoolean) {
     text += game::TerrainStageLine(path, config.modName, config.levelName) + "\r\n";
   }

@@ -9,6 +9,7 @@
 #include "main_window/form1.h"
 #include "main_window/frm_about.h"
 #include "main_window/patch_grid.h"
+#include "paths_dialog/paths_dialog.h"
 #include "tests/support/recording_starter.h"
 #include "tests/support/scripted_ui.h"
 
@@ -39,6 +40,12 @@ int main(int argc, char* argv[]) {
   form.setTerrainCheck(true);
   form.setMergeCheck(true);
   bool ok = Save(&form, out + QStringLiteral("/main_window.png"));
+
+  form.setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
+  form.setLevelName(QStringLiteral("Coast"));
+  form.setModName(QStringLiteral("Stormline"));
+  form.menuFilePaths_Click();
+  ok = Save(form.pathsDialog(), out + QStringLiteral("/paths_dialog.png")) && ok;
 
   form.menuAbout_Click();
   ok = Save(form.aboutBox(), out + QStringLiteral("/about.png")) && ok;

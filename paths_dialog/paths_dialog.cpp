@@ -1,0 +1,268 @@
+#include "paths_dialog/paths_dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "game/game_interface.h"
+#include "main_window/app_icon.h"
+#include "main_window/form1.h"
+#include "main_window/twips.h"
+#include "main_window/window_font.h"
+#include "platform/number_text.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename T>
+T* Named(T* widget, const char* name, QRect geometry) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(geometry);
+  return widget;
+}
+
+}  // namespace
+
+PathsDialog::PathsDialog(Form1& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      owner_(owner),
+      folder_(owner.services().toolFolder),
+      separator_(owner.services().decimalSeparator) {
+  setObjectName(QStringLiteral("PathsDialog"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setWindowTitle(QStringLiteral("Set Paths..."));
+  setWindowIcon(AppIcon());
+  setFont(WindowFont(8));
+  setFixedSize(Twips(6630), Twips(2970));
+  BuildControls();
+  Form_Load();
+}
+
+void PathsDialog::BuildControls() {
+  const QFont labelFont = WindowFont(9.75);
+  const auto label = [&](QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    QLabel* made = Named(new QLabel(QString::fromLatin1(caption), parent), name, geometry);
+    made->setFont(labelFont);
+    return made;
+  };
+  const auto line = [](QWidget* parent, const char* name, QRect geometry) {
+    return Named(new QLineEdit(parent), name, geometry);
+  };
+  const auto button = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    QPushButton* made = Named(new QPushButton(QString::fromLatin1(caption), parent), name, geometry);
+    made->setAutoDefault(false);
+    return made;
+  };
+  const auto box = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    return Named(new QCheckBox(QString::fromLatin1(caption), parent), name, geometry);
+  };
+
+  Label5 = label(this, "Label5", "Load Setting:", TwipsRect(105, 0, 1170, 330));
+  SavedSettings = Named(new QComboBox(this), "SavedSettings", TwipsRect(1365, 0, 4215, 315));
+  Delete = button(this, "Delete", "Delete", TwipsRect(5670, 0, 960, 330));
+  Frame1 = Named(new QGroupBox(QStringLiteral("Paths"), this), "Frame1", TwipsRect(0, 315, 6630, 2640));
+
+  Label6 = label(Frame1, "Label6", "Setting Name:", TwipsRect(105, 210, 1275, 330));
+  SettingName_Text = line(Frame1, "SettingName_Text", TwipsRect(1470, 210, 4110, 285));
+  Save = button(Frame1, "Save", "Save", TwipsRect(5670, 210, 855, 330));
+  Label1 = label(Frame1, "Label1", "Game Path:", TwipsRect(105, 630, 1170, 330));
+  GamePath_Text = line(Frame1, "GamePath_Text", TwipsRect(1470, 630, 4635, 285));
+  Path = button(Frame1, "Path", "...", TwipsRect(6195, 630, 285, 285));
+  Label2 = label(Frame1, "Label2", "Level Name:", TwipsRect(105, 1050, 1170, 285));
+  LevelName_Text = line(Frame1, "LevelName_Text", TwipsRect(1470, 1050, 5055, 285));
+  Label3 = label(Frame1, "Label3", "Mod Name:", TwipsRect(105, 1470, 1170, 285));
+  ModName_Text = Named(new QComboBox(Frame1), "ModName_Text", TwipsRect(1470, 1470, 5055, 315));
+  ModName_Text->setEditable(true);
+  ModName_Text->setInsertPolicy(QComboBox::NoInsert);  // typed names stay out of the list
+  Label4 = label(Frame1, "Label4", "Shadow Darkness:", TwipsRect(105, 1890, 1800, 285));
+  shadow_Text = line(Frame1, "shadow_Text", TwipsRect(1890, 1890, 1380, 285));
+  OKButton = button(Frame1, "OKButton", "&OK", TwipsRect(3990, 1890, 1215, 375));
+  OKButton->setDefault(true);
+  CancelButton = button(Frame1, "CancelButton", "&Cancel", TwipsRect(5250, 1890, 1215, 375));
+  TerrainCheck = box(Frame1, "TerrainCheck", "Generate &TerrainShadows", TwipsRect(105, 2310, 2220, 225));
+  MergeCheck = box(Frame1, "MergeCheck", "&Merge TerrainShadows", TwipsRect(2310, 2310, 2010, 225));
+  ObjectCheck = box(Frame1, "ObjectCheck", "Generate &ObjectShadows", TwipsRect(4305, 2310, 2220, 225));
+
+  QWidget* const order[] = {SavedSettings, SettingName_Text, Save,         GamePath_Text, Path,
+                            LevelName_Text, ModName_Text,    shadow_Text,  OKButton,      CancelButton,
+                            ObjectCheck,   MergeCheck,       TerrainCheck, Delete};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  connect(SavedSettings, &QComboBox::activated, this, [this] { SavedSettings_Click(); });
+  connect(Delete, &QPushButton::clicked, this, [this] { Delete_Click(); });
+  connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
+  connect(Path, &QPushButton::clicked, this, [this] { Path_Click(); });
+  connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+  connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+  // toggled fires only when a box really changes, as the handlers require.
+  connect(TerrainCheck, &QCheckBox::toggled, this, [this] { TerrainCheck_Click(); });
+  connect(MergeCheck, &QCheckBox::toggled, this, [this] { MergeCheck_Click(); });
+  connect(ObjectCheck, &QCheckBox::toggled, this, [this] { ObjectCheck_Click(); });
+}
+
+// ---- fields ------------------------------------------------------------
+
+config_store::SettingFields PathsDialog::Fields() const {
+  config_store::SettingFields fields;
+  fields.settingName = SettingName_Text->text().toStdString();
+  fields.gamePath = GamePath_Text->text().toStdString();
+  fields.levelName = LevelName_Text->text().toStdString();
+  fields.modName = ModName_Text->currentText().toStdString();
+  fields.shadowText = shadow_Text->text().toStdString();
+  fields.terrainBoolean = terrainBoolean_;
+  fields.mergeBoolean = mergeBoolean_;
+  fields.objectBoolean = objectBoolean_;
+  return fields;
+}
+
+void PathsDialog::ShowFields(const config_store::SettingFields& fields) {
+  SettingName_Text->setText(Q(fields.settingName));
+  GamePath_Text->setText(Q(fields.gamePath));
+  LevelName_Text->setText(Q(fields.levelName));
+  ModName_Text->setEditText(Q(fields.modName));
+  shadow_Text->setText(Q(fields.shadowText));
+  SetSwitch(TerrainCheck, terrainBoolean_, fields.terrainBoolean);
+  SetSwitch(MergeCheck, mergeBoolean_, fields.mergeBoolean);
+  SetSwitch(ObjectCheck, objectBoolean_, fields.objectBoolean);
+}
+
+void PathsDialog::SetSwitch(QCheckBox* box, bool& member, bool value) {
+  box->setChecked(value);
+  member = value;
+}
+
+void PathsDialog::Tell(const std::string& text) {
+  owner_.services().ui->ShowMessage(this, {Q(text), QString(), UiServices::Icon::None, UiServices::Buttons::Ok});
+}
+
+// ---- load --------------------------------------------------------------
+
+void PathsDialog::Form_Load() {
+  ModName_Text->addItems({QStringLiteral("Stormline"), QStringLiteral("Hyx"), QStringLiteral("Ulm")});
+  const RunConfiguration& config = owner_.runConfiguration();
+  GamePath_Text->setText(Q(config.gamePath));
+  LevelName_Text->setText(Q(config.levelName));
+  ModName_Text->setEditText(Q(config.modName));
+  shadow_Text->setText(Q(platform::NumberToText(config.shadowDarkness, separator_)));
+  SetSwitch(TerrainCheck, terrainBoolean_, config.terrainBoolean);
+  SetSwitch(MergeCheck, mergeBoolean_, config.mergeBoolean);
+  SetSwitch(ObjectCheck, objectBoolean_, config.objectBoolean);
+
+  const platform::Status read = config_store::ReadSettingNames(*owner_.services().fs, folder_, settingNames_);
+  list_.assign(1, std::string(config_store::kCurrentEntry));
+  list_.insert(list_.end(), settingNames_.begin(), settingNames_.end());
+  FillList();
+  SettingName_Text->setText(Q(std::string(config_store::kCurrentEntry)));
+  Select(0);
+  if (!read) {
+    // A rewrite from a list that missed names would drop their sections.
+    Save->setEnabled(false);
+    Delete->setEnabled(false);
+    Tell(read.message() + " Save and Delete are off until the dialog is opened again.");
+  }
+}
+
+void PathsDialog::FillList() {
+  SavedSettings->clear();
+  for (const std::string& entry : list_) SavedSettings->addItem(Q(entry));
+}
+
+void PathsDialog::Select(int index) {
+  SavedSettings->setCurrentIndex(index);
+  SavedSettings_Click();
+}
+
+// ---- the store ---------------------------------------------------------
+
+void PathsDialog::SavedSettings_Click() {
+  config_store::SettingFields fields = Fields();
+  const platform::Status loaded =
+      config_store::SelectSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex(),
+                                  owner_.runConfiguration(), separator_, fields);
+  ShowFields(fields);
+  if (!loaded) Tell(loaded.message());
+}
+
+void PathsDialog::Save_Click() {
+  const config_store::StoreOutcome outcome = config_store::SaveSetting(*owner_.services().fs, folder_, list_, Fields());
+  if (!outcome.status) {
+    Tell(outcome.status.message());
+    return;
+  }
+  FillList();
+  if (outcome.select >= 0) Select(outcome.select);
+}
+
+void PathsDialog::Delete_Click() {
+  const config_store::StoreOutcome outcome =
+      config_store::DeleteSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex());
+  if (!outcome.status) {
+    Tell(outcome.status.message());
+    return;
+  }
+  FillList();
+  if (outcome.select >= 0) Select(outcome.select);
+}
+
+// ---- browse, switches, OK and Cancel -----------------------------------
+
+void PathsDialog::Path_Click() {
+  const QString chosen = owner_.services().ui->OpenFileName(
+      this, {QStringLiteral("Stormline|") + Q(std::string(game::kBrowseFileName)),
+             Q(std::string(game::kBrowseFileName)), QString()});
+  if (chosen.isEmpty()) return;
+  // The folder that holds the chosen file, whatever the file is called.
+  const qsizetype cut = std::max(chosen.lastIndexOf(QLatin1Char('\\')), chosen.lastIndexOf(QLatin1Char('/')));
+  if (cut < 0) return;
+  GamePath_Text->setText(chosen.left(cut));
+}
+
+void PathsDialog::TerrainCheck_Click() { terrainBoolean_ = !terrainBoolean_; }
+void PathsDialog::MergeCheck_Click() { mergeBoolean_ = !mergeBoolean_; }
+void PathsDialog::ObjectCheck_Click() { objectBoolean_ = !objectBoolean_; }
+
+void PathsDialog::OKButton_Click() {
+  if (GamePath_Text->text().isEmpty() || LevelName_Text->text().isEmpty() || ModName_Text->currentText().isEmpty()) {
+    Tell("Please complete all entries.");
+    return;
+  }
+  // Read before anything is applied, so a bad number applies nothing.
+  const auto darkness = platform::TextToNumber(shadow_Text->text().toStdString(), separator_);
+  if (!darkness) {
+    Tell("Please enter a number for Shadow Darkness.");
+    return;
+  }
+  owner_.setGamePath(GamePath_Text->text());
+  owner_.setLevelName(LevelName_Text->text());
+  owner_.setModName(ModName_Text->currentText());
+  owner_.setShadowDarkness(*darkness);
+  owner_.setTerrainCheck(terrainBoolean_);
+  owner_.setMergeCheck(mergeBoolean_);
+  owner_.setObjectCheck(objectBoolean_);
+  close();
+}
+
+void PathsDialog::CancelButton_Click() { hide(); }
+
+void PathsDialog::keyPressEvent(QKeyEvent* event) {
+  // No button of this dialog answers Escape.
+  if (event->key() == Qt::Key_Escape) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void PathsDialog::closeEvent(QCloseEvent* event) {
+  // The close box unloads the dialog without applying anything; the base
+  // class would take it for a Cancel.
+  event->accept();
+}
