@@ -17,6 +17,13 @@ Status Fail(const std::string& what, const std::string& path, DWORD error) {
   return Status::Failure("Could not " + what + " " + Quoted(path) + ": " + ErrorText(error) + ".");
 }
 
+// Windows refuses to overwrite, replace or delete a read-only file by
+// itself, but Wine run as root does not; asking first keeps the promise on both.
+bool IsReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 class WindowsFileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) const override {
@@ -45,7 +52,9 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   Status WriteNew(const std::string& path, std::string_view bytes) override {
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring wide = Widen(path);
+    if (IsReadOnly(wide)) return Status::Failure("Could not write " + Quoted(path) + ": the file is read-only.");
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail("create", path, GetLastError());
     size_t done = 0;
@@ -69,8 +78,11 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   Status Replace(const std::string& source, const std::string& target) override {
-    // MoveFileEx refuses a read-only target, which is what we want.
-    if (!MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
+    const std::wstring wideTarget = Widen(target);
+    if (IsReadOnly(wideTarget)) {
+      return Status::Failure("Could not replace " + Quoted(target) + ": the file is read-only.");
+    }
+    if (!MoveFileExW(Widen(source).c_str(), wideTarget.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Fail("replace", target, GetLastError());
     }
@@ -78,7 +90,9 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   Status Remove(const std::string& path) override {
-    if (!DeleteFileW(Widen(path).c_str())) return Fail("delete", path, GetLastError());
+    const std::wstring wide = Widen(path);
+    if (IsReadOnly(wide)) return Status::Failure("Could not delete " + Quoted(path) + ": the file is read-only.");
+    if (!DeleteFileW(wide.c_str())) return Fail("delete", path, GetLastError());
     return Status::Ok();
   }
 };
