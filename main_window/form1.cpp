@@ -12,6 +12,7 @@
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
+#include "main_window/colour_button.h"
 #include "main_window/frm_about.h"
 #include "main_window/go_batch.h"
 #include "main_window/patch_grid.h"
@@ -101,12 +102,9 @@ void Form1::BuildControls() {
   Frame2->setGeometry(TwipsRect(2625, 5880, 2325, 1170));
   lmList_Button = Button(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
   connect(lmList_Button, &QPushButton::clicked, this, [this] { lmList_Button_Click(); });
-  Go_Button = Button(Frame2, "Go_Button", QStringLiteral("Run &Lighting"), TwipsRect(210, 700, 2010, 375));
-  Go_Button->setStyleSheet(QStringLiteral(
-      "QPushButton { background-color: rgb(0, 255, 0); color: black; border: 1px solid rgb(64, 64, 64);"
-      " border-radius: 2px; }"
-      "QPushButton:pressed { background-color: rgb(0, 200, 0); }"
-      "QPushButton:focus { border: 2px solid black; }"));
+  Go_Button = new ColourButton(QStringLiteral("Run &Lighting"), QColor(0, 255, 0), Frame2);
+  Go_Button->setObjectName(QStringLiteral("Go_Button"));
+  Go_Button->setGeometry(TwipsRect(210, 700, 2010, 375));
   connect(Go_Button, &QPushButton::clicked, this, [this] { Go_Button_Click(); });
 
   StatusBar1 = new QLabel(kReady);
