@@ -192,18 +192,14 @@ void PathsDialog::SavedSettings_Click() {
 }
 
 void PathsDialog::Save_Click() {
-  const config_store::StoreOutcome outcome = config_store::SaveSetting(*owner_.services().fs, folder_, list_, Fields());
-  if (!outcome.status) {
-    Tell(outcome.status.message());
-    return;
-  }
-  FillList();
-  if (outcome.select >= 0) Select(outcome.select);
+  Finish(config_store::SaveSetting(*owner_.services().fs, folder_, list_, Fields()));
 }
 
 void PathsDialog::Delete_Click() {
-  const config_store::StoreOutcome outcome =
-      config_store::DeleteSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex());
+  Finish(config_store::DeleteSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex()));
+}
+
+void PathsDialog::Finish(const config_store::StoreOutcome& outcome) {
   if (!outcome.status) {
     Tell(outcome.status.message());
     return;

@@ -53,6 +53,8 @@ class PathsDialog : public QDialog {
   void SetSwitch(QCheckBox* box, bool& member, bool value);
   void FillList();
   void Select(int index);
+  // Shows what a Save or Delete left: its refusal, or the new list and selection.
+  void Finish(const config_store::StoreOutcome& outcome);
   void Tell(const std::string& text);
 
   Form1& owner_;
