@@ -58,11 +58,23 @@ platform::Status CheckTexts(const RunConfiguration& config) {
                                          "stands. Nothing was written or started.");
       }
     }
-    std::string unheld;
-    if (!platform::EncodeSingleByte(*field.text, &unheld)) {
-      return platform::Status::Failure(std::string("The ") + field.label + " holds the character \"" + unheld +
-                                       "\", which the code page of go.bat cannot hold. Nothing was written or "
-                                       "started.");
+    // The script is written in the ANSI code page but the command
+    // interpreter reads it in the console's (OEM) one: past ASCII the two
+    // disagree, and "K\xC3\xBCste" would reach the game as another name.
+    size_t offset = 0;
+    while (offset < field.text->size()) {
+      const size_t start = offset;
+      char32_t code = 0;
+      const bool valid = platform::NextCodePoint(*field.text, offset, code);
+      if (valid && code >= 0x20 && code < 0x7F) continue;
+      if (!valid) offset = start + 1;
+      const std::string character = field.text->substr(start, offset - start);
+      const bool control = valid && (code < 0x20 || code == 0x7F);
+      return platform::Status::Failure(
+          std::string("The ") + field.label + " holds " +
+          (control ? std::string("a control character") : "the character \"" + character + "\"") +
+          ", which the command interpreter would not read as written: go.bat can pass on plain ASCII "
+          "text only. Nothing was written or started.");
     }
   }
   return platform::Status::Ok();

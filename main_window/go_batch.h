@@ -15,8 +15,9 @@ inline constexpr std::string_view kScriptName = "go.bat";
 bool IsComplete(const RunConfiguration& config);
 
 // Refuses texts that would not reach the game as typed: characters the
-// command interpreter acts on where the text stands, and characters the
-// script's code page cannot hold. The message names the field.
+// command interpreter acts on where the text stands, and characters beyond
+// plain ASCII, which it reads in another code page. The message names the
+// field.
 platform::Status CheckTexts(const RunConfiguration& config);
 
 // The script as text, every line ended by CR LF.

@@ -106,16 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                        "\r\n"}),
     [](const testing::TestParamInfo<ScriptCase>& p) { return p.param.name; });
 
-TEST(GoBat, LevelNameIsWrittenInTheSingleByteCodePage) {
-  RunConfiguration config = Coast();
-  config.levelName = "K\xC3\xBCste \xE2\x82\xAC";  // "Küste €"
-  config.objectBoolean = true;
-  TempFolder folder;
-  const std::string script = folder.File("go.bat");
-  ASSERT_TRUE(go_batch::WriteScript(platform::RealFileSystem(), script, config, "."));
-  EXPECT_NE(TempFolder::Read(script).find("\"stormline\\levels\\K\xFCste \x80\\\""), std::string::npos);
-}
-
 TEST(GoBat, CompletenessNeedsAPositiveDarknessAndAllThreeTexts) {
   const struct {
     void (*change)(RunConfiguration&);
@@ -155,7 +145,11 @@ TEST(GoBat, RefusesTextsTheCommandInterpreterWouldActOn) {
       {[](RunConfiguration& c) { c.levelName = "a\"b"; }, "Level Name"},
       {[](RunConfiguration& c) { c.levelName = "a\rb"; }, "Level Name"},
       {[](RunConfiguration& c) { c.levelName = "Sand & Sea"; }, nullptr},  // always quoted
-      {[](RunConfiguration& c) { c.levelName = "K\xC5\x82obuk"; }, "Level Name"},  // 'ł' is not in the code page
+      {[](RunConfiguration& c) { c.levelName = "K\xC3\xBCste"; }, "Level Name"},  // cmd would read the 1252 byte as OEM
+      {[](RunConfiguration& c) { c.modName = "\xE2\x82\xAC"; }, "Mod Name"},
+      {[](RunConfiguration& c) { c.gamePath = "C:\\a\x1A"; }, "Game Path"},  // ends a batch file early
+      {[](RunConfiguration& c) { c.levelName = "a\tb"; }, "Level Name"},
+      {[](RunConfiguration& c) { c.levelName = "K\xC5\x82obuk"; }, "Level Name"},  // not in the code page either
       {[](RunConfiguration& c) { c.gamePath = "C:\\\xE6\xB8\xB8"; }, "Game Path"},
       {[](RunConfiguration& c) { c.modName = "\xFF"; }, "Mod Name"},  // not UTF-8 at all
   };
