@@ -69,7 +69,7 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
-std::optional<std::string> EncodeWindows1252(std::string_view utf8, std::string* unheld) {
+std::optional<std::string> EncodeEach(std::string_view utf8, std::string* unheld, const ByteFor& byteFor) {
   std::string out;
   out.reserve(utf8.size());
   size_t offset = 0;
@@ -80,14 +80,23 @@ std::optional<std::string> EncodeWindows1252(std::string_view utf8, std::string*
       if (unheld) *unheld = std::string(1, utf8[start]);
       return std::nullopt;
     }
-    const auto byte = To1252(code);
+    const std::string_view character = utf8.substr(start, offset - start);
+    const auto byte = byteFor(character, code);
     if (!byte) {
-      if (unheld) *unheld = std::string(utf8.substr(start, offset - start));
+      if (unheld) *unheld = std::string(character);
       return std::nullopt;
     }
-    out += static_cast<char>(*byte);
+    out += *byte;
   }
   return out;
+}
+
+std::optional<std::string> EncodeWindows1252(std::string_view utf8, std::string* unheld) {
+  return EncodeEach(utf8, unheld, [](std::string_view, char32_t code) -> std::optional<char> {
+    const auto byte = To1252(code);
+    if (!byte) return std::nullopt;
+    return static_cast<char>(*byte);
+  });
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

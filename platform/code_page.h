@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,12 @@ std::string DecodeSingleByte(std::string_view bytes);
 
 std::optional<std::string> EncodeWindows1252(std::string_view utf8, std::string* unheld = nullptr);
 std::string DecodeWindows1252(std::string_view bytes);
+
+// Encodes one character at a time: byteFor gives the byte of a character
+// (its UTF-8 text and code point) or nothing; malformed input or the first
+// character without a byte stops the walk, as for EncodeSingleByte.
+using ByteFor = std::function<std::optional<char>(std::string_view character, char32_t code)>;
+std::optional<std::string> EncodeEach(std::string_view utf8, std::string* unheld, const ByteFor& byteFor);
 
 // Splits UTF-8 into code points; false on malformed input, with *bad the
 // offset of the first bad byte.

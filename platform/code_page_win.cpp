@@ -22,33 +22,16 @@ UINT SingleByteAnsiCodePage() {
 std::optional<std::string> EncodeSingleByte(std::string_view utf8, std::string* unheld) {
   const UINT page = SingleByteAnsiCodePage();
   if (page == 0) return EncodeWindows1252(utf8, unheld);
-  std::string out;
-  out.reserve(utf8.size());
-  size_t offset = 0;
-  // One character at a time, so that the one the code page lacks can be named.
-  while (offset < utf8.size()) {
-    const size_t start = offset;
-    char32_t code = 0;
-    if (!NextCodePoint(utf8, offset, code)) {
-      if (unheld) *unheld = std::string(1, utf8[start]);
-      return std::nullopt;
-    }
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-      continue;
-    }
-    const std::wstring wide = win::Widen(utf8.substr(start, offset - start));
+  return EncodeEach(utf8, unheld, [page](std::string_view character, char32_t code) -> std::optional<char> {
+    if (code < 0x80) return static_cast<char>(code);
+    const std::wstring wide = win::Widen(character);
     char bytes[8];
     BOOL usedDefault = FALSE;
     const int size = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
                                          bytes, sizeof bytes, nullptr, &usedDefault);
-    if (size != 1 || usedDefault) {
-      if (unheld) *unheld = std::string(utf8.substr(start, offset - start));
-      return std::nullopt;
-    }
-    out += bytes[0];
-  }
-  return out;
+    if (size != 1 || usedDefault) return std::nullopt;
+    return bytes[0];
+  });
 }
 
 std::string DecodeSingleByte(std::string_view bytes) {
