@@ -32,14 +32,10 @@ std::string Bytes(const std::vector<SettingFields>& sections) {
   const auto truth = [](bool b) { return std::string(b ? "True" : "False"); };
   std::string text;
   for (const SettingFields& s : sections) {
-    text += "[Save=" + s.settingName + "]\r\n";
-    text += "gamePath=" + s.gamePath + "\r\n";
-    text += "levelName=" + s.levelName + "\r\n";
-    text += "modName=" + s.modName + "\r\n";
-    text += "terrainBoolean=" + truth(s.terrainBoolean) + "\r\n";
-    text += "mergeBoolean=" + truth(s.mergeBoolean) + "\r\n";
-    text += "objectBoolean=" + truth(s.objectBoolean) + "\r\n";
-    text += "shadowDarkness=" + s.shadowText + "\r\n";
+    text += "[Save=" + s.settingName + "]\r\ngamePath=" + s.gamePath + "\r\nlevelName=" + s.levelName +
+            "\r\nmodName=" + s.modName + "\r\nterrainBoolean=" + truth(s.terrainBoolean) +
+            "\r\nmergeBoolean=" + truth(s.mergeBoolean) + "\r\nobjectBoolean=" + truth(s.objectBoolean) +
+            "\r\nshadowDarkness=" + s.shadowText + "\r\n";
   }
   return text;
 }
@@ -51,14 +47,10 @@ struct Model {
   SettingFields shown;
   RunConfiguration config;
 
+  // The name stays; the darkness 1.5 of config is shown as "1.5".
   void ShowCurrent() {
-    shown.gamePath = config.gamePath;
-    shown.levelName = config.levelName;
-    shown.modName = config.modName;
-    shown.shadowText = "1.5";
-    shown.terrainBoolean = config.terrainBoolean;
-    shown.mergeBoolean = config.mergeBoolean;
-    shown.objectBoolean = config.objectBoolean;
+    shown = {shown.settingName,     config.gamePath,     config.levelName,    config.modName, "1.5",
+             config.terrainBoolean, config.mergeBoolean, config.objectBoolean};
   }
   void Pick(int index) {
     selected = index;
@@ -88,10 +80,7 @@ TEST_P(ConfigStoreModel, FileAndListFollowTheModel) {
   std::mt19937 rng(GetParam());
   const auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
   Model model;
-  model.config.gamePath = "C:\\Main";
-  model.config.levelName = "Main";
-  model.config.modName = "Stormline";
-  model.config.objectBoolean = true;
+  model.config = {"C:\\Main", "Main", "Stormline", 1.5, false, false, true};
   // A file edited by hand may hold one name twice; both are listed.
   model.sections = {{"Coast", "C:\\A", "First", "Hyx", "2", true, false, true},
                     {"Bay", "C:\\B", "Bay", "Ulm", "1.50", false, true, false},
