@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <limits>
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
@@ -15,6 +16,7 @@
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
 #include "platform/number_text.h"
+#include "platform/wine_folder.h"
 
 namespace {
 
@@ -54,7 +56,9 @@ void PathsDialog::BuildControls() {
     return made;
   };
   const auto line = [](QWidget* parent, const char* name, QRect geometry) {
-    return Named(new QLineEdit(parent), name, geometry);
+    QLineEdit* made = Named(new QLineEdit(parent), name, geometry);
+    made->setMaxLength(std::numeric_limits<int>::max());  // the fields have no length limit
+    return made;
   };
   const auto button = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
     QPushButton* made = Named(new QPushButton(QString::fromLatin1(caption), parent), name, geometry);
@@ -82,6 +86,8 @@ void PathsDialog::BuildControls() {
   ModName_Text = Named(new QComboBox(Frame1), "ModName_Text", TwipsRect(1470, 1470, 5055, 315));
   ModName_Text->setEditable(true);
   ModName_Text->setInsertPolicy(QComboBox::NoInsert);  // typed names stay out of the list
+  ModName_Text->setCompleter(nullptr);                   // and are taken as typed, not completed
+  ModName_Text->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
   Label4 = label(Frame1, "Label4", "Shadow Darkness:", TwipsRect(105, 1890, 1800, 285));
   shadow_Text = line(Frame1, "shadow_Text", TwipsRect(1890, 1890, 1380, 285));
   OKButton = button(Frame1, "OKButton", "&OK", TwipsRect(3990, 1890, 1215, 375));
@@ -211,10 +217,12 @@ void PathsDialog::Finish(const config_store::StoreOutcome& outcome) {
 // ---- browse, switches, OK and Cancel -----------------------------------
 
 void PathsDialog::Path_Click() {
-  const QString chosen = owner_.services().ui->OpenFileName(
+  QString chosen = owner_.services().ui->OpenFileName(
       this, {QStringLiteral("Stormline|") + Q(std::string(game::kBrowseFileName)),
              Q(std::string(game::kBrowseFileName)), QString()});
   if (chosen.isEmpty()) return;
+  // Under Wine the game knows the file by its Wine path, not this machine's.
+  chosen = Q(platform::GamePathFor(chosen.toStdString()));
   // The folder that holds the chosen file, whatever the file is called.
   const qsizetype cut = std::max(chosen.lastIndexOf(QLatin1Char('\\')), chosen.lastIndexOf(QLatin1Char('/')));
   if (cut < 0) return;

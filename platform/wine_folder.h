@@ -15,6 +15,16 @@ std::optional<std::string> WineFolderFor(std::string_view windowsFolder, const s
 // The user's Wine prefix: WINEPREFIX, else ~/.wine.
 std::string UserWinePrefix();
 
+// The reverse: the path by which Wine's programs know a file of this
+// machine, through the prefix's dosdevices links (the longest match wins),
+// else through Z:, which Wine maps to the root. "/home/me/.wine/drive_c/Games"
+// gives "C:\Games".
+std::string WindowsPathFor(const std::string& localPath, const std::string& prefix);
+
+// A path chosen in a file dialog, in the form the game's command lines need:
+// as it stands on Windows, its Wine form elsewhere.
+std::string GamePathFor(const std::string& chosenPath);
+
 // The folder a file dialog should open in for a folder text of the game's:
 // the text itself where it exists as written, else its Wine folder, else
 // nothing (the dialog's own choice).

@@ -44,6 +44,35 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   EXPECT_EQ(platform::WineFolderFor(R"(C:\Games)", ""), std::nullopt);
 }
 
+#ifndef _WIN32
+TEST(WineFolder, AChosenFileIsNamedAsWineNamesIt) {
+  namespace fs = std::filesystem;
+  TempFolder prefix;
+  const fs::path root = TempFolder::FromUtf8(prefix.path());
+  fs::create_directories(root / "drive_c" / "Games");
+  fs::create_directories(root / "dosdevices");
+  fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
+  fs::create_directory_symlink("/", root / "dosdevices" / "z:");
+  const std::string c = fs::canonical(root / "drive_c").string();
+  const auto viaZ = [](std::string path) {
+    for (char& ch : path) ch = ch == '/' ? '\\' : ch;
+    return "Z:" + path;
+  };
+  const struct {
+    std::string local;
+    std::string prefix;
+    std::string windows;
+  } cases[] = {
+      {c + "/Games/Stormline/Stormline.exe", prefix.path(), R"(C:\Games\Stormline\Stormline.exe)"},
+      {c + "/stormline.exe", prefix.path(), R"(C:\stormline.exe)"},
+      {"/opt/Storm line/Stormline.exe", prefix.path(), R"(Z:\opt\Storm line\Stormline.exe)"},
+      {c + "x/Stormline.exe", prefix.path(), viaZ(c + "x/Stormline.exe")},  // beside drive_c, not in it
+      {"/opt/Stormline.exe", "", R"(Z:\opt\Stormline.exe)"},                // no prefix: Wine's own Z:
+  };
+  for (const auto& k : cases) EXPECT_EQ(platform::WindowsPathFor(k.local, k.prefix), k.windows) << k.local;
+}
+#endif
+
 TEST(WineFolder, AFolderThatExistsAsWrittenIsKept) {
   TempFolder folder;
   EXPECT_EQ(platform::DialogFolderFor(folder.path()), folder.path());

@@ -241,6 +241,7 @@ TEST_F(PathsDialogTest, SaveAndDeleteKeepTheListAndTheFileInStep) {
 }
 
 TEST_F(PathsDialogTest, BrowseTakesTheFolderThatHoldsTheChosenFile) {
+  qputenv("WINEPREFIX", folder.path().c_str());  // a prefix without drives: Wine's Z: is the root
   Open();
   const struct {
     const char* chosen;
@@ -249,8 +250,13 @@ TEST_F(PathsDialogTest, BrowseTakesTheFolderThatHoldsTheChosenFile) {
       {R"(D:\Stormline\stormline.exe)", R"(D:\Stormline)"},
       {R"(C:\stormline.exe)", "C:"},
       {R"(C:\Games\Other\launcher.exe)", R"(C:\Games\Other)"},
+#ifdef _WIN32
       {"/home/me/Stormline/Stormline.exe", "/home/me/Stormline"},
       {"", "/home/me/Stormline"},  // cancelled: unchanged
+#else
+      {"/home/me/Stormline/Stormline.exe", R"(Z:\home\me\Stormline)"},  // as Wine's programs know it
+      {"", R"(Z:\home\me\Stormline)"},                                // cancelled: unchanged
+#endif
   };
   for (const auto& c : cases) {
     if (*c.chosen) ui.fileAnswers.push_back(QString::fromUtf8(c.chosen));
