@@ -179,7 +179,7 @@ Status EncodeSection(const SettingFields& fields, std::string& bytes) {
 }
 
 // Entry 0 stays "(Current)" even where a hand-edited file stores that name.
-void EraseNamed(std::vector<std::string>& list, const std::string name) {
+void EraseNamed(std::vector<std::string>& list, const std::string name) {  // a copy: name may be an entry of list
   if (list.size() > 1) list.erase(std::remove(list.begin() + 1, list.end(), name), list.end());
 }
 
