@@ -179,7 +179,8 @@ Status EncodeSection(const SettingFields& fields, std::string& bytes) {
 }
 
 // Entry 0 stays "(Current)" even where a hand-edited file stores that name.
-void EraseNamed(std::vector<std::string>& list, const std::string name) {  // a copy: name may be an entry of list
+// The name is a copy, as it may be an entry of the list itself.
+void EraseNamed(std::vector<std::string>& list, const std::string name) {
   if (list.size() > 1) list.erase(std::remove(list.begin() + 1, list.end(), name), list.end());
 }
 
