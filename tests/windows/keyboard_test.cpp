@@ -1,4 +1,5 @@
 #include <QDialog>
+#include <QLineEdit>
 #include <QTest>
 
 #include "tests/windows/form1_fixture.h"
@@ -59,6 +60,22 @@ TEST_F(Form1Test, ThePathsDialogsAccessKeysStayInTheDialog) {
   EXPECT_FALSE(form->terrainBoolean()) << "nothing reaches the main window before OK";
   Press(dialog, Qt::Key_C);
   EXPECT_FALSE(dialog->isVisible()) << "Alt+C cancels";
+}
+
+TEST_F(Form1Test, ArrowKeysInTheListsPickAsAClickDoes) {
+  TempFolder::Write(folder.File("config.ini"),
+                    "[Save=Coast]\r\ngamePath=C:\\G\r\nlevelName=Coast\r\nmodName=Hyx\r\nterrainBoolean=True\r\n"
+                    "mergeBoolean=False\r\nobjectBoolean=False\r\nshadowDarkness=2\r\n");
+  Activate();
+  form->menuFilePaths_Click();
+  QWidget* dialog = form->findChild<QDialog*>(QStringLiteral("PathsDialog"));
+  auto* list = dialog->findChild<QComboBox*>(QStringLiteral("SavedSettings"));
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("LevelName_Text"))->text(), "Coast");
+
+  Combo1()->setFocus();
+  QTest::keyClick(Combo1(), Qt::Key_Down);
+  EXPECT_TRUE(Grid()->isBoxEnabled(7)) << "8x8 chosen by keyboard opens its square";
 }
 
 }  // namespace
