@@ -127,6 +127,10 @@ const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
   if (look.isNull()) {
     QStyleOptionButton option;
     option.initFrom(this);
+    // One look serves every box: without the widget as its object, a style
+    // that animates check boxes (the Windows one) cannot cache the first
+    // frame of a transition in place of the checked look.
+    option.styleObject = nullptr;
     const int width = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
     const int height = style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
     option.rect = QRect(0, 0, width, height);

@@ -1,3 +1,6 @@
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "tests/windows/form1_fixture.h"
@@ -92,6 +95,55 @@ TEST_F(Form1Test, BoxesStandWhereTheLayoutPutsThem) {
   for (const auto& c : cases) {
     EXPECT_EQ(PatchGrid::BoxRect(c.index).translated(origin), c.window) << c.index;
   }
+}
+
+// Animates a check box from the state it last drew for the same object, as
+// the Windows style does: the first frame after a change shows the old look.
+class AnimatingStyle : public QProxyStyle {
+ public:
+  AnimatingStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    const auto* box = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (element == PE_IndicatorCheckBox && box && option->styleObject) {
+      QObject* object = option->styleObject;
+      const QVariant last = object->property("lastCheckState");
+      object->setProperty("lastCheckState", static_cast<int>(option->state));
+      if (last.isValid() && (last.toInt() & State_On) != (option->state & State_On)) {
+        QStyleOptionButton first(*box);
+        first.state = State(last.toInt());
+        return QProxyStyle::drawPrimitive(element, &first, painter, widget);
+      }
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+};
+
+// The grid draws its boxes from cached looks; a mark must reach the pixels
+// under every style at hand, whatever the style does with the widget.
+TEST_F(Form1Test, MarksReachTheGridsPixelsUnderEveryStyle) {
+  std::vector<std::pair<QString, std::unique_ptr<QStyle>>> styles;
+  for (const QString& key : QStyleFactory::keys()) styles.emplace_back(key, QStyleFactory::create(key));
+  styles.emplace_back(QStringLiteral("animating"), std::make_unique<AnimatingStyle>());
+  form->show();
+  for (auto& [name, style] : styles) {
+    SCOPED_TRACE(name.toStdString());
+    Grid()->setStyle(style.get());
+    form->ClearAll_Click();
+    const QImage clear = Grid()->grab().toImage();
+    form->CheckAll_Click();
+    const QImage all = Grid()->grab().toImage();
+    form->ClearAll_Click();
+    Grid()->clickBox(17);
+    const QImage one = Grid()->grab().toImage();
+    for (int i = 0; i < 256; ++i) {
+      const QRect box = PatchGrid::BoxRect(i);
+      const bool inside = Grid()->isBoxEnabled(i);
+      EXPECT_EQ(all.copy(box) != clear.copy(box), inside) << "Select All, box " << i;
+      EXPECT_EQ(one.copy(box) == all.copy(box), i == 17 || !inside) << "a click on box 17, box " << i;
+    }
+  }
+  Grid()->setStyle(nullptr);
 }
 
 }  // namespace
