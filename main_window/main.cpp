@@ -8,7 +8,6 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("StormlineLighting"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Stormline Lighting"));
 
   QtUiServices ui;
   const auto starter = platform::MakeSystemBatchStarter();

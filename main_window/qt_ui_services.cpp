@@ -52,7 +52,7 @@ QString QtUiServices::OpenFileName(QWidget* parent, const FileRequest& request) 
 
 UiServices::Answer QtUiServices::ShowMessage(QWidget* parent, const Message& message) {
   QMessageBox box(parent);
-  box.setWindowTitle(message.title.isEmpty() ? QGuiApplication::applicationDisplayName() : message.title);
+  box.setWindowTitle(message.title.isEmpty() ? QCoreApplication::applicationName() : message.title);
   box.setText(message.text);
   switch (message.icon) {
     case Icon::None:
