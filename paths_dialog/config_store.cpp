@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
-#include <unordered_set>
 #include <utility>
 
 #include "platform/code_page.h"
@@ -43,15 +43,29 @@ class LineCursor {
   size_t pos_ = 0;
 };
 
-// A header line and the key lines that follow it; fewer than seven only
-// where the file ends early.
+// A header line and the key lines that follow it; fewer than seven where
+// the next header or the end of the file comes first.
 struct Section {
   std::string_view header;
   std::array<std::string_view, kKeyLines> keys;
   size_t keyCount = 0;
 };
 
-bool IsHeaderLine(std::string_view line) { return line.find("Save") != std::string_view::npos; }
+constexpr std::array<std::string_view, kKeyLines> kKeys = {
+    "gamePath", "levelName", "modName", "terrainBoolean", "mergeBoolean", "objectBoolean", "shadowDarkness"};
+
+// A key word before the first "=" (anywhere in a line without one).
+bool IsKeyLine(std::string_view line) {
+  const std::string_view name = line.substr(0, line.find('='));
+  return std::any_of(kKeys.begin(), kKeys.end(),
+                     [&](std::string_view key) { return name.find(key) != std::string_view::npos; });
+}
+
+// "Save" anywhere but in a key line, so a value under "Saved Games" is never
+// a name and a section cut short by hand never swallows the next header.
+bool IsHeaderLine(std::string_view line) {
+  return line.find("Save") != std::string_view::npos && !IsKeyLine(line);
+}
 
 // The text after the first "=" up to the last character; the whole line but
 // its last character when there is no "=". "[Save=" gives the empty name.
@@ -63,18 +77,30 @@ std::string HeaderName(std::string_view header) {
   return platform::DecodeSingleByte(header.substr(begin, end - begin));
 }
 
-// The seven lines after a header line belong to it whatever they hold, so
-// every reader sees the same sections. visit returns false to stop.
+// Every reader sees the same sections: a header and up to seven lines after
+// it, ending early at the next header. visit returns false to stop.
 template <typename Visit>
 void ForEachSection(std::string_view bytes, Visit&& visit) {
   LineCursor cursor(bytes);
   std::string_view line;
-  while (cursor.Next(line)) {
-    if (!IsHeaderLine(line)) continue;
+  bool pending = cursor.Next(line);
+  while (pending) {
+    if (!IsHeaderLine(line)) {
+      pending = cursor.Next(line);
+      continue;
+    }
     Section section;
     section.header = line;
-    while (section.keyCount < kKeyLines && cursor.Next(section.keys[section.keyCount])) ++section.keyCount;
+    pending = false;
+    while (section.keyCount < kKeyLines && cursor.Next(line)) {
+      if (IsHeaderLine(line)) {
+        pending = true;
+        break;
+      }
+      section.keys[section.keyCount++] = line;
+    }
     if (!visit(section)) return;
+    if (!pending) pending = cursor.Next(line);
   }
 }
 
@@ -104,8 +130,6 @@ std::optional<bool> TruthValue(std::string_view value, std::string_view decimalS
 // a value holding an earlier key word takes the line for that key.
 void ApplyKeyLine(const std::string& line, std::string_view decimalSeparator, SettingFields& fields) {
   enum Key { kGamePath, kLevelName, kModName, kTerrain, kMerge, kObject, kDarkness };
-  static constexpr std::array<std::string_view, 7> kKeys = {
-      "gamePath", "levelName", "modName", "terrainBoolean", "mergeBoolean", "objectBoolean", "shadowDarkness"};
   size_t key = 0;
   while (key < kKeys.size() && line.find(kKeys[key]) == std::string::npos) ++key;
   if (key == kKeys.size()) return;
@@ -135,8 +159,12 @@ void ApplyKeyLine(const std::string& line, std::string_view decimalSeparator, Se
       setSwitch(fields.objectBoolean);
       break;
     case kDarkness:
+      // Not a number: shown as stored, so that OK refuses it rather than a
+      // run taking the darkness shown before.
       if (const auto number = platform::TextToNumber(value, decimalSeparator)) {
         fields.shadowText = platform::NumberToText(*number, decimalSeparator);
+      } else {
+        fields.shadowText = value;
       }
       break;
   }
@@ -178,10 +206,18 @@ Status EncodeSection(const SettingFields& fields, std::string& bytes) {
   return Status::Ok();
 }
 
-// Entry 0 stays "(Current)" even where a hand-edited file stores that name.
-// The name is a copy, as it may be an entry of the list itself.
-void EraseNamed(std::vector<std::string>& list, const std::string name) {
-  if (list.size() > 1) list.erase(std::remove(list.begin() + 1, list.end(), name), list.end());
+Status ReadFile(const platform::FileSystem& fs, const std::string& path, std::string& bytes) {
+  return fs.ReadAll(path, bytes, kMaxFileBytes);
+}
+
+// "(Current)" and the names of the file's sections, in file order.
+std::vector<std::string> ListOf(std::string_view bytes) {
+  std::vector<std::string> list(1, std::string(kCurrentEntry));
+  ForEachSection(bytes, [&](const Section& section) {
+    list.push_back(HeaderName(section.header));
+    return true;
+  });
+  return list;
 }
 
 }  // namespace
@@ -191,11 +227,9 @@ Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folde
   const std::string ini = platform::JoinPath(folder, kFileName);
   if (!fs.Exists(ini)) return Status::Ok();
   std::string bytes;
-  if (Status read = fs.ReadAll(ini, bytes); !read) return read;
-  ForEachSection(bytes, [&](const Section& section) {
-    names.push_back(HeaderName(section.header));
-    return true;
-  });
+  if (Status read = ReadFile(fs, ini, bytes); !read) return read;
+  names = ListOf(bytes);
+  names.erase(names.begin());
   return Status::Ok();
 }
 
@@ -212,7 +246,7 @@ Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, st
   const std::string ini = platform::JoinPath(folder, kFileName);
   if (!fs.Exists(ini)) return Status::Ok();
   std::string bytes;
-  if (Status read = fs.ReadAll(ini, bytes); !read) return read;
+  if (Status read = ReadFile(fs, ini, bytes); !read) return read;
   const std::string start = "[Save=" + std::string(name) + "]";
   ForEachSection(bytes, [&](const Section& section) {
     if (platform::DecodeSingleByte(section.header) != start) return true;
@@ -246,33 +280,31 @@ Status SelectSetting(const platform::FileSystem& fs, const std::string& folder, 
   return LoadSetting(fs, folder, list[static_cast<size_t>(index)], decimalSeparator, fields);
 }
 
-Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
-                         const SettingFields& fields, bool deleteOnly) {
-  // Worked on a copy, so that a failure leaves the caller's list alone.
-  std::vector<std::string> kept = list;
-  std::string newSection;
-  if (!deleteOnly) {
-    if (Status encoded = EncodeSection(fields, newSection); !encoded) return encoded;
-    EraseNamed(kept, fields.settingName);
-  }
-
+Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::string_view removeName,
+                         std::string_view newSection, std::vector<std::string>& list) {
   const std::string ini = platform::JoinPath(folder, kFileName);
   const std::string tmp = platform::JoinPath(folder, kTempName);
+  // Held from the read to the replace, so that a second copy of the tool
+  // never rewrites from a file this one is about to replace.
+  std::unique_ptr<platform::FileLock> lock;
+  if (Status locked = fs.Lock(platform::JoinPath(folder, kLockName), kLockWait, lock); !locked) {
+    return Status::Failure(locked.message() + " Another copy of the tool is changing config.ini; try again." +
+                           std::string(kUnchanged));
+  }
   std::string old;
   if (fs.Exists(ini)) {
-    if (Status read = fs.ReadAll(ini, old); !read) return Status::Failure(read.message() + std::string(kUnchanged));
+    if (Status read = ReadFile(fs, ini, old); !read) return Status::Failure(read.message() + std::string(kUnchanged));
   }
 
-  const std::unordered_set<std::string> keptNames(kept.size() > 1 ? kept.begin() + 1 : kept.end(), kept.end());
   std::string bytes;
   bytes.reserve(old.size() + old.size() / 8 + newSection.size());
   ForEachSection(old, [&](const Section& section) {
-    if (!keptNames.contains(HeaderName(section.header))) return true;
+    if (HeaderName(section.header) == removeName) return true;
     bytes += section.header;
     bytes += kEnd;
     for (size_t k = 0; k < kKeyLines; ++k) {
-      // A section cut short by the end of the file is filled up with empty
-      // lines, which no key reads, so it cannot swallow the next section.
+      // A section cut short is filled up with empty lines, which no key
+      // reads, so it keeps its eight lines.
       if (k < section.keyCount) bytes += section.keys[k];
       bytes += kEnd;
     }
@@ -283,16 +315,17 @@ Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, st
   if (Status written = platform::WriteFileReplacing(fs, ini, bytes, tmp); !written) {
     return Status::Failure(written.message() + std::string(kUnchanged));
   }
-  if (!deleteOnly) kept.push_back(fields.settingName);
-  list = std::move(kept);
+  list = ListOf(bytes);
   return Status::Ok();
 }
 
 StoreOutcome SaveSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
                          const SettingFields& fields) {
   StoreOutcome outcome;
-  outcome.status = RewriteConfigFile(fs, folder, list, fields, false);
-  if (outcome.status) outcome.select = static_cast<int>(list.size()) - 1;
+  std::string section;
+  outcome.status = EncodeSection(fields, section);
+  if (outcome.status) outcome.status = RewriteConfigFile(fs, folder, fields.settingName, section, list);
+  if (outcome.status) outcome.select = FindSettingIndex(list, fields.settingName);
   return outcome;
 }
 
@@ -303,12 +336,10 @@ StoreOutcome DeleteSetting(platform::FileSystem& fs, const std::string& folder, 
     outcome.status = Status::Failure(std::string(kNameMissing));
     return outcome;
   }
-  std::vector<std::string> kept = list;
-  EraseNamed(kept, list[static_cast<size_t>(selected)]);
-  outcome.status = RewriteConfigFile(fs, folder, kept, SettingFields{}, true);
-  if (!outcome.status) return outcome;
-  list = std::move(kept);
-  outcome.select = 0;
+  // A copy: the list is refilled from the file.
+  const std::string name = list[static_cast<size_t>(selected)];
+  outcome.status = RewriteConfigFile(fs, folder, name, {}, list);
+  if (outcome.status) outcome.select = 0;
   return outcome;
 }
 

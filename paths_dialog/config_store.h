@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,11 @@ namespace config_store {
 
 inline constexpr std::string_view kFileName = "config.ini";
 inline constexpr std::string_view kTempName = "config.tmp";
+// Held by the copy of the tool that is rewriting config.ini.
+inline constexpr std::string_view kLockName = "config.lock";
+inline constexpr std::chrono::milliseconds kLockWait{5000};
+// Larger files are refused rather than read into memory.
+inline constexpr std::size_t kMaxFileBytes = 64u << 20;
 
 // Entry 0 of the list, standing for the main window's configuration.
 inline constexpr std::string_view kCurrentEntry = "(Current)";
@@ -42,10 +49,10 @@ struct SettingFields {
 };
 
 // The names of all stored configurations in file order, repeats and empty
-// names included. Each header line's seven key lines are passed over, so a
-// value that holds "Save" is never taken for a name. A missing file gives
-// no names. On a read failure names is empty and the status says why; the
-// dialog must not then rewrite from that list, or sections would go.
+// names included. A header line holds "Save" and is no key line (one with a
+// key word before its first "="); its section is it and the up to seven
+// lines after it, ending early at the next header. A missing file gives no
+// names; on a read failure names is empty and the status says why.
 platform::Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folder,
                                   std::vector<std::string>& names);
 
@@ -54,9 +61,9 @@ int FindSettingIndex(const std::vector<std::string>& list, std::string_view name
 
 // Loads the first section of that name into fields: the name field takes
 // the name, each key line found sets its field. A missing key, a switch
-// value that is neither True, False nor a number, or a darkness that is not
-// a number leaves that field as it was; the darkness is shown again by the
-// number rule (1.50 comes back as 1.5). No file or no such section changes
+// value that is neither True, False nor a number leaves that field as it
+// was; the darkness is shown again by the number rule (1.50 comes back as
+// 1.5), or as stored when it is not a number. No file or no such section changes
 // nothing. Only a file that exists but cannot be read gives a failure.
 platform::Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, std::string_view name,
                              std::string_view decimalSeparator, SettingFields& fields);
@@ -70,16 +77,13 @@ platform::Status SelectSetting(const platform::FileSystem& fs, const std::string
                                const std::vector<std::string>& list, int index, const RunConfiguration& config,
                                std::string_view decimalSeparator, SettingFields& fields);
 
-// Rewrites config.ini so that it holds the sections whose names stand in the
-// list (entries 1 on) in their file order, and with deleteOnly false the
-// fields' section last under fields.settingName, whose earlier entries and
-// sections go. With deleteOnly false the name must not be empty or
-// "(Current)", and no field may hold a line break or a character the code
-// page cannot hold. On success with deleteOnly false the name is the last
-// entry of the list. On any failure config.ini and the list are as they
-// were and the status holds the message to show.
-platform::Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
-                                   const SettingFields& fields, bool deleteOnly);
+// Under config.lock, rewrites config.ini whole through config.tmp: every
+// section whose name is not removeName stays, in its order, and newSection
+// (encoded bytes, or nothing) comes last. On success list is "(Current)"
+// and the names of the new file. On any failure config.ini and list are as
+// they were and the status holds the message to show.
+platform::Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::string_view removeName,
+                                   std::string_view newSection, std::vector<std::string>& list);
 
 // What a Save or Delete leaves for the dialog to do.
 struct StoreOutcome {
@@ -90,12 +94,14 @@ struct StoreOutcome {
 };
 
 // Save: stores the fields under fields.settingName, replacing every stored
-// configuration of that name, and selects the new last entry.
+// configuration of that name, and selects the new last entry. The name must
+// not be empty or "(Current)", and no field may hold a line break or a
+// character the code page cannot hold.
 StoreOutcome SaveSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
                          const SettingFields& fields);
 
-// Delete: removes the selected entry, every other entry of its name and all
-// their sections, then selects "(Current)". The name field plays no part.
+// Delete: removes every section of the selected entry's name, then selects
+// "(Current)". The name field plays no part.
 // With "(Current)" (or nothing) selected it refuses and changes nothing.
 StoreOutcome DeleteSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
                            int selected);

@@ -13,6 +13,7 @@
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
 #include "main_window/form1.h"
+#include "main_window/guarded.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
 #include "platform/number_text.h"
@@ -102,16 +103,16 @@ void PathsDialog::BuildControls() {
                             ObjectCheck,   MergeCheck,       TerrainCheck, Delete};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  connect(SavedSettings, &QComboBox::activated, this, [this] { SavedSettings_Click(); });
-  connect(Delete, &QPushButton::clicked, this, [this] { Delete_Click(); });
-  connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
-  connect(Path, &QPushButton::clicked, this, [this] { Path_Click(); });
-  connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-  connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+  connect(SavedSettings, &QComboBox::activated, this, Guarded(this, *owner_.services().ui, &PathsDialog::SavedSettings_Click));
+  connect(Delete, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Delete_Click));
+  connect(Save, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Save_Click));
+  connect(Path, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Path_Click));
+  connect(OKButton, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::OKButton_Click));
+  connect(CancelButton, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::CancelButton_Click));
   // toggled fires only when a box really changes, as the handlers require.
-  connect(TerrainCheck, &QCheckBox::toggled, this, [this] { TerrainCheck_Click(); });
-  connect(MergeCheck, &QCheckBox::toggled, this, [this] { MergeCheck_Click(); });
-  connect(ObjectCheck, &QCheckBox::toggled, this, [this] { ObjectCheck_Click(); });
+  connect(TerrainCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::TerrainCheck_Click));
+  connect(MergeCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::MergeCheck_Click));
+  connect(ObjectCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::ObjectCheck_Click));
 }
 
 // ---- fields ------------------------------------------------------------
@@ -168,12 +169,7 @@ void PathsDialog::Form_Load() {
   FillList();
   SettingName_Text->setText(Q(std::string(config_store::kCurrentEntry)));
   Select(0);
-  if (!read) {
-    // A rewrite from a list that missed names would drop their sections.
-    Save->setEnabled(false);
-    Delete->setEnabled(false);
-    Tell(read.message() + " Save and Delete are off until the dialog is opened again.");
-  }
+  if (!read) Tell(read.message());
 }
 
 void PathsDialog::FillList() {

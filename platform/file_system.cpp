@@ -1,6 +1,27 @@
 #include "platform/file_system.h"
 
+#include <random>
+
 namespace platform {
+namespace {
+
+std::string RandomPart() {
+  static std::mt19937 generator{std::random_device{}()};
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string part;
+  for (int i = 0; i < 8; ++i) part += kHex[generator() % 16];
+  return part;
+}
+
+Status MoveInPlace(FileSystem& fs, const std::string& tempPath, const std::string& path) {
+  if (Status replaced = fs.Replace(tempPath, path); !replaced) {
+    (void)fs.Remove(tempPath);
+    return replaced;
+  }
+  return Status::Ok();
+}
+
+}  // namespace
 
 std::string JoinPath(const std::string& folder, std::string_view name) {
   std::string joined = folder;
@@ -9,24 +30,35 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return joined;
 }
 
-Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes,
-                          const std::string& tempPath) {
-  if (fs.Exists(tempPath)) {
-    if (Status removed = fs.Remove(tempPath); !removed) return removed;
+Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  // A name of the tool's own: whatever the user keeps beside path, even a
+  // file called path + ".tmp", is never in the way.
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string tempPath = path + ".~" + RandomPart() + ".tmp";
+    bool inTheWay = false;
+    const Status created = fs.CreateNew(tempPath, bytes, path, inTheWay);
+    if (inTheWay) continue;
+    if (!created) return created;
+    return MoveInPlace(fs, tempPath, path);
   }
-  if (Status written = fs.WriteNew(tempPath, bytes); !written) {
-    (void)fs.Remove(tempPath);
-    return written;
-  }
-  if (Status replaced = fs.Replace(tempPath, path); !replaced) {
-    (void)fs.Remove(tempPath);
-    return replaced;
-  }
-  return Status::Ok();
+  return Status::Failure("Could not write \"" + path + "\": no free name for a temporary file beside it.");
 }
 
-Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes) {
-  return WriteFileReplacing(fs, path, bytes, path + ".tmp");
+Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes,
+                          const std::string& tempPath) {
+  switch (fs.Kind(tempPath)) {
+    case EntryKind::None:
+      break;
+    case EntryKind::File:
+      if (Status removed = fs.Remove(tempPath); !removed) return removed;
+      break;
+    case EntryKind::Other:
+      return Status::Failure("Could not write \"" + path + "\": \"" + tempPath +
+                             "\" is in the way and is not a plain file. Remove it and try again.");
+  }
+  bool inTheWay = false;
+  if (Status created = fs.CreateNew(tempPath, bytes, path, inTheWay); !created) return created;
+  return MoveInPlace(fs, tempPath, path);
 }
 
 }  // namespace platform

@@ -14,13 +14,20 @@ class MemoryFileSystem final : public platform::FileSystem {
   std::map<std::string, std::string> files;
 
   bool Exists(const std::string& path) const override { return files.contains(path); }
-  platform::Status ReadAll(const std::string& path, std::string& bytes) const override {
+  platform::EntryKind Kind(const std::string& path) const override {
+    return files.contains(path) ? platform::EntryKind::File : platform::EntryKind::None;
+  }
+  platform::Status ReadAll(const std::string& path, std::string& bytes, std::size_t limit) const override {
     const auto found = files.find(path);
     if (found == files.end()) return Missing(path);
+    if (found->second.size() > limit) return platform::Status::Failure("Too large \"" + path + "\".");
     bytes = found->second;
     return platform::Status::Ok();
   }
-  platform::Status WriteNew(const std::string& path, std::string_view bytes) override {
+  platform::Status CreateNew(const std::string& path, std::string_view bytes, const std::string&,
+                             bool& inTheWay) override {
+    inTheWay = files.contains(path);
+    if (inTheWay) return platform::Status::Failure("In the way \"" + path + "\".");
     files[path] = std::string(bytes);
     return platform::Status::Ok();
   }
@@ -36,6 +43,11 @@ class MemoryFileSystem final : public platform::FileSystem {
     if (files.erase(path) == 0) return Missing(path);
     return platform::Status::Ok();
   }
+  platform::Status Lock(const std::string&, std::chrono::milliseconds,
+                        std::unique_ptr<platform::FileLock>& held) override {
+    held = std::make_unique<platform::FileLock>();
+    return platform::Status::Ok();
+  }
 
  private:
   static platform::Status Missing(const std::string& path) {
@@ -44,8 +56,8 @@ class MemoryFileSystem final : public platform::FileSystem {
 };
 
 // Passes every call on, except that the failAt-th call that can fail (0 for
-// the first; Exists cannot) fails, and with persistent set every later one
-// too. A failing write leaves half the bytes behind, as a full disk does.
+// the first; Exists and Kind cannot) fails, and with persistent set every
+// later one too.
 class FaultyFileSystem final : public platform::FileSystem {
  public:
   explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
@@ -58,16 +70,16 @@ class FaultyFileSystem final : public platform::FileSystem {
   mutable std::vector<std::string> log;  // "ReadAll config.ini", ... in call order
 
   bool Exists(const std::string& path) const override { return inner_.Exists(path); }
-  platform::Status ReadAll(const std::string& path, std::string& bytes) const override {
+  platform::EntryKind Kind(const std::string& path) const override { return inner_.Kind(path); }
+  platform::Status ReadAll(const std::string& path, std::string& bytes, std::size_t limit) const override {
     if (Fails("ReadAll", path)) return Failure("read", path);
-    return inner_.ReadAll(path, bytes);
+    return inner_.ReadAll(path, bytes, limit);
   }
-  platform::Status WriteNew(const std::string& path, std::string_view bytes) override {
-    if (Fails("WriteNew", path)) {
-      (void)inner_.WriteNew(path, bytes.substr(0, bytes.size() / 2));
-      return Failure("write", path);
-    }
-    return inner_.WriteNew(path, bytes);
+  platform::Status CreateNew(const std::string& path, std::string_view bytes, const std::string& permissionsOf,
+                             bool& inTheWay) override {
+    inTheWay = false;
+    if (Fails("CreateNew", path)) return Failure("write", path);
+    return inner_.CreateNew(path, bytes, permissionsOf, inTheWay);
   }
   platform::Status Replace(const std::string& source, const std::string& target) override {
     if (Fails("Replace", target)) return Failure("replace", target);
@@ -76,6 +88,11 @@ class FaultyFileSystem final : public platform::FileSystem {
   platform::Status Remove(const std::string& path) override {
     if (Fails("Remove", path)) return Failure("delete", path);
     return inner_.Remove(path);
+  }
+  platform::Status Lock(const std::string& path, std::chrono::milliseconds wait,
+                        std::unique_ptr<platform::FileLock>& held) override {
+    if (Fails("Lock", path)) return Failure("lock", path);
+    return inner_.Lock(path, wait, held);
   }
 
  private:

@@ -23,9 +23,10 @@ const std::array<const char*, 9> kNames = {"Coast", "Bay", "a=b", "x]", " sp ", 
 const std::array<const char*, 4> kPaths = {"C:\\Games\\Stormline", "C:\\Saved Games\\Stormline", "", " D:\\x "};
 const std::array<const char*, 4> kLevels = {"Coast", "Save", "", "Bay Two"};
 const std::array<const char*, 4> kMods = {"Stormline", "Hyx", "Ulm", "Own"};
-// Darkness as typed, and as a load shows it again (nothing: left as it was).
+// Darkness as typed, and as a load shows it again: a number by the number
+// rule, anything else as stored.
 const std::map<std::string, std::optional<std::string>> kDarkness = {
-    {"1.5", "1.5"}, {"1.50", "1.5"}, {"2", "2"},     {"abc", std::nullopt}, {"", std::nullopt},
+    {"1.5", "1.5"}, {"1.50", "1.5"}, {"2", "2"},     {"abc", "abc"},        {"", ""},
     {" 3 ", "3"},   {"3", "3"},      {"1e2", "100"}, {"100", "100"},        {"0.25", "0.25"}};
 
 std::string Bytes(const std::vector<SettingFields>& sections) {

@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
+#include <iostream>
+#include <memory>
 #include <optional>
+#include <set>
+#include <sstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "tests/core/config_store_fakes.h"
 #include "tests/support/temp_folder.h"
@@ -93,8 +103,14 @@ TEST(ConfigStore, SaveAndDeleteWriteTheFileByteForByte) {
        "[Save=K\xFCste]\r\ngamePath=C:\\Games\\Stormline\r\nlevelName=\x80\r\nmodName=Stormline\r\n"
        "terrainBoolean=True\r\nmergeBoolean=False\r\nobjectBoolean=True\r\nshadowDarkness=1.5\r\n",
        {kCur, "K\xC3\xBCste"}},
-      {"SaveDropsSectionsTheListDoesNotName", kCoast + kBay + kCliff, {kCur, "Cliff"}, kCoastFields, 0,
-       kCliff + kCoast, {kCur, "Cliff", "Coast"}},
+      // Written by another copy of the tool or by hand since the list was read.
+      {"SaveKeepsSectionsTheListDoesNotName", kOlderCoast + kBay + kCliff, {kCur, "Cliff"}, kCoastFields, 0,
+       kBay + kCliff + kCoast, {kCur, "Bay", "Cliff", "Coast"}},
+      {"DeleteKeepsSectionsTheListDoesNotName", kCoast + kBay + kCliff, {kCur, "Cliff"}, std::nullopt, 1,
+       kCoast + kBay, {kCur, "Coast", "Bay"}},
+      {"ShortSectionEndsAtTheNextHeaderAndIsFilledUp", "[Save=Cut]\r\ngamePath=X\r\n" + kBay, {kCur, "Cut", "Bay"},
+       kCoastFields, 0, "[Save=Cut]\r\ngamePath=X\r\n\r\n\r\n\r\n\r\n\r\n\r\n" + kBay + kCoast,
+       {kCur, "Cut", "Bay", "Coast"}},
       {"SaveFillsACutShortSectionUpToEightLines", kBay + "[Save=Cut]\r\ngamePath=X\r\nlevelName=Y",
        {kCur, "Bay", "Cut"}, kCoastFields, 0,
        kBay + "[Save=Cut]\r\ngamePath=X\r\nlevelName=Y\r\n\r\n\r\n\r\n\r\n\r\n" + kCoast,
@@ -120,7 +136,7 @@ TEST(ConfigStore, SaveAndDeleteWriteTheFileByteForByte) {
     // Save selects its new entry, Delete "(Current)".
     EXPECT_EQ(outcome.select, c.save ? static_cast<int>(c.listAfter.size()) - 1 : 0);
     EXPECT_TRUE(TempFolder::Exists(folder.ini()));
-    EXPECT_EQ(folder.temp.Count(), 1u) << "no config.tmp remains";
+    EXPECT_FALSE(TempFolder::Exists(folder.tmp()));
   }
 }
 
@@ -180,6 +196,8 @@ TEST(ConfigStore, ReadsEveryStoredName) {
       {"WithoutEqualsAllButTheLastCharacter", "Saved Games", {"Saved Game"}},
       {"SaveAnywhereAndInCase", "xSavex=yz\r\n" + keys + "[save=low]\r\n[SAVE=up]\r\n", {"y"}},
       {"CutShortAtTheEnd", kCoast + "[Save=Cut]\r\ngamePath=x", {"Coast", "Cut"}},
+      {"ShortSectionEndsAtTheNextHeader", "[Save=A]\r\ngamePath=x\r\n[Save=B]\r\n", {"A", "B"}},
+      {"StraySaveLineIsAHeaderOfItsOwn", "[Save=A]\r\nSaved by hand\r\n" + kBay, {"A", "Saved by han", "Bay"}},
       {"CrLfIsOneLineEndLfCrAreTwo", "[Save=A]\r\n\n\r\r\n\n\r\r\n\n[Save=B]", {"A", "B"}},
       {"CodePage", "[Save=K\xFCste \x80]\r\n", {"K\xC3\xBCste \xE2\x82\xAC"}},
   };
@@ -217,6 +235,10 @@ TEST(ConfigStore, LoadAppliesTheSectionByTheReadingRules) {
        "V", ".", {"V", "my gamePath", "second", "modName", "9", false, true, false}},
       {"OnlySevenLinesBelongToTheSection", section("V", {"x", "x", "x", "x", "x", "x", "x", "levelName=not this"}),
        "V", ".", {"V", "old path", "old level", "old mod", "9", false, true, false}},
+      {"DarknessNotANumberShownAsStored", section("D", {"shadowDarkness=1.5x"}), "D", ".",
+       {"D", "old path", "old level", "old mod", "1.5x", false, true, false}},
+      {"ShortSectionEndsAtTheNextHeader", "[Save=A]\r\nmodName=a\r\n[Save=B]\r\nlevelName=b\r\n", "A", ".",
+       {"A", "old path", "old level", "a", "9", false, true, false}},
       {"CutShortKeepsWhatItHas", kCoast + "[Save=Cut]\r\ngamePath=X\r\nmodName=Y", "Cut", ".",
        {"Cut", "X", "old level", "Y", "9", false, true, false}},
       {"EmptyName", section("", {"levelName=none"}), "", ".",
@@ -384,13 +406,13 @@ TEST(ConfigStoreFaults, EachFailingStepOfARewriteLeavesEverythingAsItWas) {
         EXPECT_EQ(folder.Bytes(), before);
         EXPECT_EQ(list, listBefore);
         EXPECT_EQ(outcome.select, -1);
-        if (!persistent && (failed == "WriteNew config.tmp" || failed == "Replace config.ini")) {
+        if (!persistent && (failed == "CreateNew config.tmp" || failed == "Replace config.ini")) {
           EXPECT_FALSE(TempFolder::Exists(folder.tmp())) << "config.tmp is removed where possible";
         }
       }
-      // Reading config.ini, removing the leftover config.tmp, writing the new
-      // one and moving it over config.ini.
-      EXPECT_EQ(steps, 4);
+      // Locking, reading config.ini, removing the leftover config.tmp,
+      // writing the new one and moving it over config.ini.
+      EXPECT_EQ(steps, 5);
     }
   }
 }
@@ -426,7 +448,120 @@ TEST(ConfigStoreFaults, AReadOnlyFileIsNamedWithTheReason) {
   EXPECT_FALSE(config_store::DeleteSetting(folder.fs, folder.temp.path(), list, 1).status);
   EXPECT_EQ(folder.Bytes(), kCoast);
   EXPECT_EQ(list, (Names{kCur, "Coast"}));
-  EXPECT_EQ(folder.temp.Count(), 1u) << "config.tmp is removed";
+  EXPECT_FALSE(TempFolder::Exists(folder.tmp()));
 }
+
+// What a crash, another copy of the tool or a hostile folder leaves beside
+// config.ini is refused with its name, never followed, opened or waited on.
+TEST(ConfigStoreFaults, NothingInTheWayIsFollowedOrWaitedOn) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* name;
+    void (*setUp)(Folder&, std::unique_ptr<platform::FileLock>&);
+    const char* message;
+  } cases[] = {
+#ifndef _WIN32
+      {"DanglingLink",
+       [](Folder& f, std::unique_ptr<platform::FileLock>&) {
+         fs::create_symlink(TempFolder::FromUtf8(f.temp.File("outside")), TempFolder::FromUtf8(f.tmp()));
+       },
+       "is in the way and is not a plain file"},
+      {"Pipe", [](Folder& f, std::unique_ptr<platform::FileLock>&) { ASSERT_EQ(::mkfifo(f.tmp().c_str(), 0666), 0); },
+       "is in the way and is not a plain file"},
+#endif
+      {"Folder", [](Folder& f, std::unique_ptr<platform::FileLock>&) { fs::create_directory(TempFolder::FromUtf8(f.tmp())); },
+       "is in the way and is not a plain file"},
+      {"TooLarge",
+       [](Folder& f, std::unique_ptr<platform::FileLock>&) { fs::resize_file(TempFolder::FromUtf8(f.ini()), (64u << 20) + 1); },
+       "larger than 64 MiB"},
+      {"AnotherCopySaving",
+       [](Folder& f, std::unique_ptr<platform::FileLock>& held) {
+         ASSERT_TRUE(f.fs.Lock(f.temp.File("config.lock"), std::chrono::milliseconds(0), held));
+       },
+       "Another copy of the tool is changing config.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder folder;
+    folder.Put(kCoast);
+    std::unique_ptr<platform::FileLock> held;
+    c.setUp(folder, held);
+    // Read only when small: the large case would take long under the sanitizers.
+    const auto size = std::filesystem::file_size(TempFolder::FromUtf8(folder.ini()));
+    const std::string before = size < 1024 ? folder.Bytes() : std::string();
+    Names list = {kCur, "Coast"};
+    const auto saved = config_store::SaveSetting(folder.fs, folder.temp.path(), list,
+                                                 With(kCoastFields, [](SettingFields& f) { f.settingName = "Bay"; }));
+    ASSERT_FALSE(saved.status);
+    EXPECT_NE(saved.status.message().find(c.message), std::string::npos) << saved.status.message();
+    EXPECT_NE(saved.status.message().find("config.ini was left as it was."), std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(TempFolder::FromUtf8(folder.ini())), size);
+    if (size < 1024) {
+      EXPECT_EQ(folder.Bytes(), before);
+    }
+    EXPECT_EQ(list, (Names{kCur, "Coast"}));
+    EXPECT_FALSE(TempFolder::Exists(folder.temp.File("outside")));
+  }
+}
+
+#ifndef _WIN32
+// Two processes save different names as fast as they can: a save reported
+// done is in the file, one reported refused is not, and nothing else changes.
+TEST(ConfigStoreFaults, TwoProcessesSavingLoseNothing) {
+  constexpr int kSaves = 200;
+  Folder folder;
+  folder.Put(kCoast);
+  std::string reports[2];
+  pid_t children[2];
+  int pipes[2][2];
+  for (int p = 0; p < 2; ++p) {
+    ASSERT_EQ(::pipe(pipes[p]), 0);
+    children[p] = ::fork();
+    ASSERT_GE(children[p], 0);
+    if (children[p] == 0) {
+      ::close(pipes[p][0]);
+      Names list = {kCur, "Coast"};
+      for (int i = 0; i < kSaves; ++i) {
+        const std::string name = "P" + std::to_string(p) + "-" + std::to_string(i);
+        SettingFields fields = kCoastFields;
+        fields.settingName = name;
+        const auto saved = config_store::SaveSetting(folder.fs, folder.temp.path(), list, fields);
+        const std::string line = (saved.status ? "+" : "-") + name + "\n";
+        (void)!::write(pipes[p][1], line.data(), line.size());
+      }
+      ::_exit(0);
+    }
+    ::close(pipes[p][1]);
+  }
+  for (int p = 0; p < 2; ++p) {
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipes[p][0], buffer, sizeof buffer)) > 0) reports[p].append(buffer, static_cast<size_t>(got));
+    ::close(pipes[p][0]);
+    int status = 0;
+    ::waitpid(children[p], &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const Names stored = folder.ReadNames();
+  const std::set<std::string> inFile(stored.begin(), stored.end());
+  std::set<std::string> reportedDone = {"Coast"};
+  int tried = 0;
+  for (const std::string& report : reports) {
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line); ++tried) {
+      const std::string name = line.substr(1);
+      if (line[0] == '+') reportedDone.insert(name);
+      EXPECT_EQ(inFile.contains(name), line[0] == '+') << name;
+    }
+  }
+  EXPECT_EQ(tried, 2 * kSaves);
+  EXPECT_EQ(inFile, reportedDone);
+  EXPECT_EQ(stored.size(), reportedDone.size()) << "each name once";
+  EXPECT_GT(reportedDone.size(), static_cast<size_t>(kSaves)) << "most saves get through";
+  EXPECT_EQ(folder.Bytes().substr(0, kCoast.size()), kCoast);
+  std::cout << "[ two processes ] saves tried " << tried << ", reported done " << reportedDone.size() - 1
+            << ", found " << stored.size() - 1 << "\n";
+}
+#endif
 
 }  // namespace

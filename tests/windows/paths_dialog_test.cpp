@@ -308,16 +308,57 @@ TEST_F(PathsDialogTest, ExitEndsAVisibleOrHiddenDialogWithoutApplyingIt) {
   }
 }
 
-TEST_F(PathsDialogTest, AnUnreadableFileTurnsSaveAndDeleteOff) {
-  TempFolder::Write(ConfigIni(), kTwoSettings);
+// A failing or throwing file system: each handler shows a message, config.ini
+// stays as it was, and the dialog goes on.
+TEST_F(PathsDialogTest, NoFailureOrExceptionLeavesAHandler) {
+  struct Throwing final : platform::FileSystem {
+    platform::FileSystem& real = platform::RealFileSystem();
+    bool Exists(const std::string& p) const override { return real.Exists(p); }
+    platform::EntryKind Kind(const std::string& p) const override { return real.Kind(p); }
+    bool armed = false;
+    platform::Status ReadAll(const std::string& p, std::string& b, std::size_t l) const override {
+      if (armed) throw std::bad_alloc();
+      return real.ReadAll(p, b, l);
+    }
+    platform::Status CreateNew(const std::string& p, std::string_view b, const std::string& o, bool& w) override {
+      return real.CreateNew(p, b, o, w);
+    }
+    platform::Status Replace(const std::string& s, const std::string& t) override { return real.Replace(s, t); }
+    platform::Status Remove(const std::string& p) override { return real.Remove(p); }
+    platform::Status Lock(const std::string& p, std::chrono::milliseconds w,
+                          std::unique_ptr<platform::FileLock>& h) override {
+      return real.Lock(p, w, h);
+    }
+  } throwing;
   FaultyFileSystem failing(platform::RealFileSystem());
-  failing.failAt = 0;  // the read of the names
-  form = std::make_unique<Form1>(Form1Services{&ui, &starter, &failing, folder.path(), "."});
-  Open();
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("config.ini")));
-  EXPECT_FALSE(In<QPushButton>("Save")->isEnabled());
-  EXPECT_FALSE(In<QPushButton>("Delete")->isEnabled());
+  failing.failAt = 0;  // every read, from the names on
+  failing.persistent = true;
+  const struct {
+    platform::FileSystem* fs;
+    const char* atOpen;  // the message on opening, or nullptr
+    const char* atSave;
+  } cases[] = {
+      {&failing, "config.ini", "config.ini was left as it was."},
+      {&throwing, nullptr, "not enough memory"},
+  };
+  for (const auto& c : cases) {
+    TempFolder::Write(ConfigIni(), kTwoSettings);
+    ui.messages.clear();
+    throwing.armed = false;
+    form = std::make_unique<Form1>(Form1Services{&ui, &starter, c.fs, folder.path(), "."});
+    Action("menuFilePaths")->trigger();
+    ASSERT_EQ(ui.messages.size(), c.atOpen ? 1u : 0u) << (ui.messages.empty() ? "" : ui.messages[0].text.toStdString());
+    if (c.atOpen) {
+      EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String(c.atOpen)));
+    }
+    throwing.armed = true;
+    Line("SettingName_Text")->setText(QStringLiteral("New"));
+    ui.messages.clear();
+    Press("Save");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String(c.atSave))) << ui.messages[0].text.toStdString();
+    EXPECT_EQ(TempFolder::Read(ConfigIni()), kTwoSettings);
+  }
 }
 
 }  // namespace

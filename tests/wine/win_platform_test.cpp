@@ -101,7 +101,7 @@ TEST(WindowsPlatform, FilesAreReachedByDriveLetterAndBackslashPaths) {
   const std::wstring wide = Widen(root) + L"\\sub folder\\K\u00FCste \u20AC.txt";
   EXPECT_NE(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
   std::string bytes;
-  ASSERT_TRUE(fs.ReadAll(file, bytes));
+  ASSERT_TRUE(fs.ReadAll(file, bytes, 100));
   EXPECT_EQ(bytes, "bytes\r\n");
   EXPECT_TRUE(fs.Remove(file));
   EXPECT_FALSE(fs.Exists(file));
@@ -116,7 +116,9 @@ TEST(WindowsPlatform, TheReadOnlyAttributeIsNeverForced) {
   TempFolder::Write(other, "new");
   ASSERT_TRUE(SetFileAttributesW(Widen(file).c_str(), FILE_ATTRIBUTE_READONLY));
   auto& fs = platform::RealFileSystem();
-  EXPECT_FALSE(fs.WriteNew(file, "x"));
+  bool inTheWay = false;
+  EXPECT_FALSE(fs.CreateNew(file, "x", other, inTheWay));
+  EXPECT_TRUE(inTheWay);
   EXPECT_FALSE(fs.Replace(other, file));
   EXPECT_FALSE(fs.Remove(file));
   EXPECT_FALSE(platform::WriteFileReplacing(fs, file, "x"));
