@@ -15,10 +15,12 @@
 #include "main_window/colour_button.h"
 #include "main_window/frm_about.h"
 #include "main_window/go_batch.h"
+#include "main_window/guarded.h"
 #include "main_window/patch_grid.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
 #include "paths_dialog/paths_dialog.h"
+#include "platform/wine_folder.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), ser
   Timer1.setSingleShot(true);
   Timer1.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
   Timer1.setInterval(7500);
-  connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(&Timer1, &QTimer::timeout, this, Guarded(this, *services_.ui, &Form1::Timer1_Timer));
   BuildControls();
   BuildMenus();
   Form_Load();
@@ -78,11 +80,11 @@ void Form1::BuildControls() {
   Combo1->setObjectName(QStringLiteral("Combo1"));
   Combo1->setGeometry(TwipsRect(30, 510, 1035, 315));
   // activated: every choice by the user, also of the entry already chosen.
-  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+  connect(Combo1, &QComboBox::activated, this, Guarded(this, *services_.ui, &Form1::Combo1_Click));
   CheckAll = Button(central_, "CheckAll", QStringLiteral("Select &All"), TwipsRect(1155, 510, 1755, 315));
-  connect(CheckAll, &QPushButton::clicked, this, [this] { CheckAll_Click(); });
+  connect(CheckAll, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::CheckAll_Click));
   ClearAll = Button(central_, "ClearAll", QStringLiteral("&Clear Selection"), TwipsRect(3000, 510, 1965, 315));
-  connect(ClearAll, &QPushButton::clicked, this, [this] { ClearAll_Click(); });
+  connect(ClearAll, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::ClearAll_Click));
 
   CheckBoxArray = new PatchGrid(central_);
 
@@ -93,19 +95,19 @@ void Form1::BuildControls() {
   MergeCheck = StageBox(Frame1, "MergeCheck", QStringLiteral("&Merge TerrainShadows"), TwipsRect(105, 525, 2220, 225));
   ObjectCheck = StageBox(Frame1, "ObjectCheck", QStringLiteral("Generate &ObjectShadows"), TwipsRect(105, 840, 2220, 225));
   // toggled fires only on a real change, as the handlers require.
-  connect(TerrainCheck, &QCheckBox::toggled, this, [this] { TerrainCheck_Click(); });
-  connect(MergeCheck, &QCheckBox::toggled, this, [this] { MergeCheck_Click(); });
-  connect(ObjectCheck, &QCheckBox::toggled, this, [this] { ObjectCheck_Click(); });
+  connect(TerrainCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::TerrainCheck_Click));
+  connect(MergeCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::MergeCheck_Click));
+  connect(ObjectCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::ObjectCheck_Click));
 
   Frame2 = new QGroupBox(QStringLiteral("Execute"), central_);
   Frame2->setObjectName(QStringLiteral("Frame2"));
   Frame2->setGeometry(TwipsRect(2625, 5880, 2325, 1170));
   lmList_Button = Button(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
-  connect(lmList_Button, &QPushButton::clicked, this, [this] { lmList_Button_Click(); });
+  connect(lmList_Button, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::lmList_Button_Click));
   Go_Button = new ColourButton(QStringLiteral("Run &Lighting"), QColor(0, 255, 0), Frame2);
   Go_Button->setObjectName(QStringLiteral("Go_Button"));
   Go_Button->setGeometry(TwipsRect(210, 700, 2010, 375));
-  connect(Go_Button, &QPushButton::clicked, this, [this] { Go_Button_Click(); });
+  connect(Go_Button, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::Go_Button_Click));
 
   StatusBar1 = new QLabel(kReady);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -128,7 +130,7 @@ void Form1::BuildMenus() {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, Guarded(this, *services_.ui, handler));
     return action;
   };
   menuFileSave = item(menuFile, "menuFileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -156,7 +158,7 @@ void Form1::BuildMenus() {
     // mark belongs to the box's handler, so take Qt's flip back first.
     connect(action, &QAction::triggered, this, [this, action, handler] {
       action->setChecked(!action->isChecked());
-      (this->*handler)();
+      Guarded(this, *services_.ui, handler)();
     });
     return action;
   };
@@ -169,7 +171,7 @@ void Form1::BuildMenus() {
 
   menuAbout = menuBar()->addAction(QStringLiteral("&About"));
   menuAbout->setObjectName(QStringLiteral("menuAbout"));
-  connect(menuAbout, &QAction::triggered, this, &Form1::menuAbout_Click);
+  connect(menuAbout, &QAction::triggered, this, Guarded(this, *services_.ui, &Form1::menuAbout_Click));
 }
 
 // ---- run configuration -------------------------------------------------
@@ -296,6 +298,10 @@ void Form1::ClearAll_Click() {
 
 // ---- export and run ----------------------------------------------------
 
+bool Form1Services::GameFoundOnDisk(const std::string& gamePath) {
+  return platform::FolderHoldsFile(gamePath, game::kExecutableName);
+}
+
 void Form1::ShowError(const QString& text) {
   services_.ui->ShowMessage(this, {text, QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
 }
@@ -332,6 +338,19 @@ void Form1::Go_Button_Click() {
   if (!go_batch::IsComplete(config_)) {
     ShowTransientStatus(QStringLiteral("Error: Incomplete Config. Set Paths or Load Config."));
     return;
+  }
+  if (const platform::Status checked = go_batch::CheckRun(config_, services_.decimalSeparator); !checked) {
+    ShowError(FromUtf8(checked.message()));
+    return;
+  }
+  // Otherwise the interpreter fails in a window that closes at once, while
+  // the status line would say the run has started.
+  if (!services_.gameFound(config_.gamePath)) {
+    UiServices::Message question{
+        QStringLiteral("Stormline.exe was not found in \"%1\".\nStart the batch lighting anyway?").arg(gamePath()),
+        QString(), UiServices::Icon::None, UiServices::Buttons::YesNo};
+    question.noIsDefault = true;
+    if (services_.ui->ShowMessage(this, question) != UiServices::Answer::Yes) return;
   }
   const std::string script = platform::JoinPath(services_.toolFolder, go_batch::kScriptName);
   if (const platform::Status written =

@@ -28,6 +28,10 @@ struct Form1Services {
   platform::FileSystem* fs = nullptr;
   std::string toolFolder;        // where go.bat and config.ini live
   std::string decimalSeparator;  // the user's, for every number shown or read
+  // Whether the game folder holds the game.
+  bool (*gameFound)(const std::string& gamePath) = &GameFoundOnDisk;
+
+  static bool GameFoundOnDisk(const std::string& gamePath);
 };
 
 // The tool's main window. It owns the run configuration, which the paths

@@ -14,16 +14,22 @@ inline constexpr std::string_view kScriptName = "go.bat";
 // A run needs a darkness above 0 and all three texts.
 bool IsComplete(const RunConfiguration& config);
 
-// Refuses texts that would not reach the game as typed: characters the
-// command interpreter acts on where the text stands, and characters beyond
-// plain ASCII, which it reads in another code page. The message names the
-// field.
-platform::Status CheckTexts(const RunConfiguration& config);
+// The command interpreter's limit on one line.
+inline constexpr size_t kMaxLineLength = 8191;
+inline constexpr std::string_view kExampleGamePath = "C:\\Games\\Stormline";
+
+// Refuses a run whose script would not do exactly what was typed:
+// characters the command interpreter acts on where a text stands (the
+// darkness text included), characters beyond plain ASCII, which it reads in
+// another code page, a game folder without a drive letter and colon, a mod
+// name with blanks, and a line past the interpreter's limit. The message
+// names the field.
+platform::Status CheckRun(const RunConfiguration& config, std::string_view decimalSeparator);
 
 // The script as text, every line ended by CR LF.
 std::string ScriptText(const RunConfiguration& config, std::string_view decimalSeparator);
 
-// Checks the texts, then writes the script as toolFolder/go.bat through a
+// Checks the run, then writes the script as toolFolder/go.bat through a
 // temporary file, so a failure leaves any old script as it was.
 platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
                              const RunConfiguration& config, std::string_view decimalSeparator);

@@ -67,7 +67,7 @@ UiServices::Answer QtUiServices::ShowMessage(QWidget* parent, const Message& mes
   }
   if (message.buttons == Buttons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(message.noIsDefault ? QMessageBox::No : QMessageBox::Yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }

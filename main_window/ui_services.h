@@ -30,7 +30,8 @@ class UiServices {
     QString title;  // empty: the application's name
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    bool noIsDefault = false;  // with Yes and No: No takes Enter
   };
-  // Modal; with Yes and No, Yes is the default button.
+  // Modal; with Yes and No, Yes is the default button unless noIsDefault.
   virtual Answer ShowMessage(QWidget* parent, const Message& message) = 0;
 };

@@ -53,7 +53,9 @@ class WineBatchStarter final : public BatchStarter {
 
     // Everything the children need is made before fork: after it only
     // async-signal-safe calls are allowed.
-    std::vector<std::string> args = {wine, "cmd.exe", "/c", script};
+    // Delayed expansion off whatever the registry says, or "!" in a text
+    // would be taken for a variable.
+    std::vector<std::string> args = {wine, "cmd.exe", "/v:off", "/c", script};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

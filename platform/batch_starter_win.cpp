@@ -28,7 +28,9 @@ class CmdBatchStarter final : public BatchStarter {
     }
     // /s with the whole command in one more pair of quotation marks: cmd then
     // strips just those and takes a script path with blanks as it stands.
-    std::wstring line = L"\"" + cmd + L"\" /s /c \"\"" + win::Widen(scriptPath) + L"\"\"";
+    // Delayed expansion off whatever the registry says, or "!" in a text
+    // would be taken for a variable.
+    std::wstring line = L"\"" + cmd + L"\" /v:off /s /c \"\"" + win::Widen(scriptPath) + L"\"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -92,4 +92,28 @@ std::optional<std::string> DialogFolderFor(const std::string& folder) {
 #endif
 }
 
+bool FolderHoldsFile(const std::string& gameFolder, std::string_view fileName) {
+#ifdef _WIN32
+  const std::optional<std::string> folder = IsFolder(gameFolder) ? std::optional(gameFolder) : std::nullopt;
+#else
+  const std::optional<std::string> folder = WineFolderFor(gameFolder, UserWinePrefix());
+#endif
+  if (!folder) return false;
+  const auto lower = [](std::string_view text) {
+    std::string low(text);
+    for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return low;
+  };
+  const std::string wanted = lower(fileName);
+  std::error_code error;
+  std::filesystem::directory_iterator entry(std::filesystem::path(std::u8string(folder->begin(), folder->end())),
+                                            error);
+  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    const auto name = entry->path().filename().u8string();
+    std::error_code kind;
+    if (lower(std::string(name.begin(), name.end())) == wanted && !entry->is_directory(kind)) return true;
+  }
+  return false;
+}
+
 }  // namespace platform

@@ -30,4 +30,9 @@ std::string GamePathFor(const std::string& chosenPath);
 // nothing (the dialog's own choice).
 std::optional<std::string> DialogFolderFor(const std::string& folder);
 
+// Whether a game folder text holds a file of that name, letter case
+// ignored as Windows ignores it: the folder as it stands on Windows, its
+// Wine folder elsewhere.
+bool FolderHoldsFile(const std::string& gameFolder, std::string_view fileName);
+
 }  // namespace platform

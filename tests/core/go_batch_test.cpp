@@ -82,11 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                    R"("D:\My Games\Storm line\Stormline.exe" +game Hyx +workingFolder "D:\My Games\Storm line\ShadowWork\" )"
                    R"(+traceObjectShadows "stormline\levels\Big Bay\")"
                    "\r\n"},
-        ScriptCase{"OneCharacterGamePath",
-                   With(Coast(), [](RunConfiguration& c) { c.gamePath = "G"; }), ".", "@cd G\r\n@G\r\n"},
-        ScriptCase{"GamePathWithoutDriveLetter",
-                   With(Coast(), [](RunConfiguration& c) { c.gamePath = R"(\\server\games)"; }), ".",
-                   "@cd \\\\server\\games\r\n@\\\\\r\n"},
         ScriptCase{"DarknessTwo",
                    With(Coast(), [](RunConfiguration& c) { c.mergeBoolean = true, c.shadowDarkness = 2; }), ".",
                    kCdCoast +
@@ -126,10 +121,13 @@ TEST(GoBat, CompletenessNeedsAPositiveDarknessAndAllThreeTexts) {
   EXPECT_FALSE(go_batch::IsComplete(RunConfiguration{})) << "the start-up configuration is incomplete";
 }
 
-TEST(GoBat, RefusesTextsTheCommandInterpreterWouldActOn) {
+// Nothing reaches the command interpreter that would run anything but
+// what was typed.
+TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
   const struct {
     void (*change)(RunConfiguration&);
-    const char* field;  // nullptr: accepted
+    const char* field;  // what the message names; nullptr: accepted
+    const char* separator = ".";
   } cases[] = {
       {[](RunConfiguration& c) { c.modName = "Stormline & del file"; }, "Mod Name"},
       {[](RunConfiguration& c) { c.modName = "a|b"; }, "Mod Name"},
@@ -152,6 +150,23 @@ TEST(GoBat, RefusesTextsTheCommandInterpreterWouldActOn) {
       {[](RunConfiguration& c) { c.levelName = "K\xC5\x82obuk"; }, "Level Name"},  // not in the code page either
       {[](RunConfiguration& c) { c.gamePath = "C:\\\xE6\xB8\xB8"; }, "Game Path"},
       {[](RunConfiguration& c) { c.modName = "\xFF"; }, "Mod Name"},  // not UTF-8 at all
+      // Line 2 runs "@" and two characters: only a drive letter and colon is safe.
+      {[](RunConfiguration& c) { c.gamePath = "G"; }, "drive letter"},
+      {[](RunConfiguration& c) { c.gamePath = R"(ca\Stormline)"; }, "drive letter"},
+      {[](RunConfiguration& c) { c.gamePath = R"(\\server\games)"; }, "drive letter"},
+      {[](RunConfiguration& c) { c.gamePath = R"(1:\games)"; }, "drive letter"},
+      {[](RunConfiguration& c) { c.gamePath = "z:"; }, nullptr},
+      // The mod name stands bare: a blank would add arguments.
+      {[](RunConfiguration& c) { c.modName = "My Mod"; }, "Mod Name"},
+      {[](RunConfiguration& c) { c.modName = R"(X +workingFolder C:\evil)"; }, "Mod Name"},
+      // The darkness text, where the merge line holds it.
+      {[](RunConfiguration& c) { c.mergeBoolean = true; }, "Shadow Darkness", "\"&"},
+      {[](RunConfiguration& c) { c.mergeBoolean = true; }, "Shadow Darkness", "%"},
+      {[](RunConfiguration&) {}, nullptr, "\"&"},
+      // The interpreter reads 8191 characters a line: "@cd C:\" and 8184 more.
+      {[](RunConfiguration& c) { c.gamePath = "C:\\" + std::string(8184, 'a'); }, nullptr},
+      {[](RunConfiguration& c) { c.gamePath = "C:\\" + std::string(8185, 'a'); }, "8191"},
+      {[](RunConfiguration& c) { c.levelName = std::string(2700, 'a') + "&canary&", c.terrainBoolean = true; }, "8191"},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -159,7 +174,7 @@ TEST(GoBat, RefusesTextsTheCommandInterpreterWouldActOn) {
     const std::string old = "@echo old\r\n";
     TempFolder::Write(script, old);
     const RunConfiguration config = With(Coast(), c.change);
-    const platform::Status status = go_batch::WriteScript(platform::RealFileSystem(), script, config, ".");
+    const platform::Status status = go_batch::WriteScript(platform::RealFileSystem(), script, config, c.separator);
     if (!c.field) {
       EXPECT_TRUE(status) << status.message();
       continue;

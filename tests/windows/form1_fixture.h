@@ -21,8 +21,10 @@
 class Form1Test : public testing::Test {
  public:
   Form1Test() {
-    form = std::make_unique<Form1>(
-        Form1Services{&ui, &starter, &platform::RealFileSystem(), folder.path(), "."});
+    Form1Services services{&ui, &starter, &platform::RealFileSystem(), folder.path(), "."};
+    services.gameFound = [](const std::string&) { return gameThere; };
+    gameThere = true;
+    form = std::make_unique<Form1>(services);
   }
 
   template <typename T>
@@ -56,6 +58,7 @@ class Form1Test : public testing::Test {
     QApplication::processEvents();
   }
 
+  static inline bool gameThere = true;  // what the game folder check finds
   TempFolder folder;
   ScriptedUi ui;
   RecordingStarter starter;

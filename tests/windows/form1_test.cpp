@@ -216,6 +216,14 @@ TEST_F(Form1Test, RefusedOrFailedRunsSayWhyAndNeverClaimTheRunStarted) {
        false, false},
       {"no command interpreter", [](Form1Test& t) { t.starter.failure = "No command interpreter was found."; },
        "No command interpreter", true, true},
+      {"no drive letter", [](Form1Test& t) { t.form->setGamePath(QStringLiteral("Games")); }, "drive letter", false,
+       false},
+      {"no game in the folder, not started after all",
+       [](Form1Test& t) {
+         gameThere = false;
+         t.ui.answers = {UiServices::Answer::No};
+       },
+       "Stormline.exe was not found in \"C:\\Games\\Stormline\".\nStart the batch lighting anyway?", false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,6 +234,7 @@ TEST_F(Form1Test, RefusedOrFailedRunsSayWhyAndNeverClaimTheRunStarted) {
     MakeComplete();
     starter = RecordingStarter();
     ui.messages.clear();
+    gameThere = true;
     form->ShowStatus(QStringLiteral("Ready."));
     c.arrange(*this);
     form->Go_Button_Click();
@@ -236,6 +245,12 @@ TEST_F(Form1Test, RefusedOrFailedRunsSayWhyAndNeverClaimTheRunStarted) {
     EXPECT_EQ(TempFolder::Read(script) == "@echo old\r\n", !c.scriptWritten);
     EXPECT_EQ(folder.Count(), 1u) << "no temporary file is left";
   }
+  // The question's safe answer is No; Yes runs as if the game were there.
+  EXPECT_TRUE(ui.messages[0].noIsDefault && ui.messages[0].buttons == UiServices::Buttons::YesNo);
+  ui.answers = {UiServices::Answer::Yes};
+  form->Go_Button_Click();
+  EXPECT_EQ(starter.started.size(), 1u);
+  EXPECT_EQ(form->statusText(), kRunning);
 }
 
 TEST_F(Form1Test, TheRunUsesTheUsersDecimalSeparator) {

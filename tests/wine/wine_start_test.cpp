@@ -62,4 +62,20 @@ TEST_F(WineStart, TheStarterReturnsWhileTheGameStillRuns) {
   EXPECT_TRUE(batch_run::WaitUntil([&] { return !TempFolder::Exists(game->File("running")); }));
 }
 
+// Whatever the prefix's registry says, "!" in a text is never expanded: a
+// stand-in for Wine on the PATH records how the interpreter is called.
+TEST(WineStarter, TheInterpreterRunsWithDelayedExpansionOff) {
+  TempFolder bin;
+  const std::string log = bin.File("args.log");
+  TempFolder::Write(bin.File("wine"), "#!/bin/sh\necho \"$@\" > '" + log + "'\n");
+  std::filesystem::permissions(bin.File("wine"), std::filesystem::perms::owner_all);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", (bin.path() + ":" + path).c_str(), 1);
+  const platform::Status started = platform::MakeSystemBatchStarter()->Start(bin.File("go.bat"));
+  ::setenv("PATH", path.c_str(), 1);
+  ASSERT_TRUE(started) << started.message();
+  ASSERT_TRUE(batch_run::WaitUntil([&] { return TempFolder::Read(log).find('\n') != std::string::npos; }));
+  EXPECT_EQ(TempFolder::Read(log), "cmd.exe /v:off /c go.bat\n");
+}
+
 }  // namespace
