@@ -79,4 +79,28 @@ TEST(WineFolder, AFolderThatExistsAsWrittenIsKept) {
   EXPECT_EQ(platform::DialogFolderFor(""), std::nullopt);
 }
 
+#ifndef _WIN32
+// Run Lighting asks first where the game folder, as Wine sees it, holds no
+// Stormline.exe in any letter case.
+TEST(WineFolder, TheGameIsFoundInAnyLetterCaseThroughThePrefix) {
+  TempFolder prefix;
+  namespace fs = std::filesystem;
+  const fs::path root = TempFolder::FromUtf8(prefix.path());
+  fs::create_directories(root / "drive_c" / "Games" / "Stormline");
+  fs::create_directories(root / "drive_c" / "Folder" / "Stormline.exe");
+  TempFolder::Write(prefix.path() + "/drive_c/Games/Stormline/STORMLINE.EXE", "");
+  ::setenv("WINEPREFIX", prefix.path().c_str(), 1);
+  const struct {
+    const char* folder;
+    bool found;
+  } cases[] = {
+      {R"(C:\Games\Stormline)", true}, {R"(c:\games\Stormline\)", false},  // Linux folders keep their case
+      {R"(C:\Games)", false},          {R"(C:\Folder)", false},              // a folder is not the game
+      {R"(E:\Games\Stormline)", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::FolderHoldsFile(c.folder, "Stormline.exe"), c.found) << c.folder;
+  ::unsetenv("WINEPREFIX");
+}
+#endif
+
 }  // namespace
