@@ -9,11 +9,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <optional>
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
 #include "main_window/colour_button.h"
 #include "main_window/frm_about.h"
+#include "main_window/frm_preview.h"
 #include "main_window/go_batch.h"
 #include "main_window/guarded.h"
 #include "main_window/patch_grid.h"
@@ -63,6 +65,7 @@ Form1::~Form1() = default;
 
 FrmAbout* Form1::aboutBox() const { return about_; }
 PathsDialog* Form1::pathsDialog() const { return paths_; }
+FrmPreview* Form1::previewWindow() const { return preview_; }
 
 void Form1::BuildControls() {
   central_ = new QWidget(this);
@@ -147,6 +150,8 @@ void Form1::BuildMenus() {
   menuRun->setObjectName(QStringLiteral("menuRun"));
   menuRunlmList = item(menuRun, "menuRunlmList", QStringLiteral("Export &lmList.dat"),
                        QKeySequence(Qt::CTRL | Qt::Key_E), &Form1::menuRunlmList_Click);
+  menuRunImport = item(menuRun, "menuRunImport", QStringLiteral("&Import lmList.dat..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_I), &Form1::menuRunImport_Click);
   menuRun->addSeparator()->setObjectName(QStringLiteral("seperator3"));
   QMenu* menuRunOption = menuRun->addMenu(QStringLiteral("&Options"));
   menuRunOption->setObjectName(QStringLiteral("menuRunOption"));
@@ -166,6 +171,8 @@ void Form1::BuildMenus() {
   menuRunMerge = stage("menuRunMerge", QStringLiteral("&Merge TerrainShadows"), &Form1::menuRunMerge_Click);
   menuRunObject = stage("menuRunObject", QStringLiteral("&Generate ObjectShadows"), &Form1::menuRunObject_Click);
   menuRun->addSeparator()->setObjectName(QStringLiteral("seperator4"));
+  menuRunPreview = item(menuRun, "menuRunPreview", QStringLiteral("Pre&view go.bat..."),
+                        QKeySequence(Qt::CTRL | Qt::Key_R), &Form1::menuRunPreview_Click);
   menuRunGo = item(menuRun, "menuRunGo", QStringLiteral("&Go!"), QKeySequence(Qt::CTRL | Qt::Key_G),
                    &Form1::menuRunGo_Click);
 
@@ -179,9 +186,22 @@ void Form1::BuildMenus() {
 QString Form1::gamePath() const { return FromUtf8(config_.gamePath); }
 QString Form1::levelName() const { return FromUtf8(config_.levelName); }
 QString Form1::modName() const { return FromUtf8(config_.modName); }
-void Form1::setGamePath(const QString& text) { config_.gamePath = text.toStdString(); }
-void Form1::setLevelName(const QString& text) { config_.levelName = text.toStdString(); }
-void Form1::setModName(const QString& text) { config_.modName = text.toStdString(); }
+void Form1::setGamePath(const QString& text) {
+  config_.gamePath = text.toStdString();
+  RefreshPreview();
+}
+void Form1::setLevelName(const QString& text) {
+  config_.levelName = text.toStdString();
+  RefreshPreview();
+}
+void Form1::setModName(const QString& text) {
+  config_.modName = text.toStdString();
+  RefreshPreview();
+}
+void Form1::setShadowDarkness(double value) {
+  config_.shadowDarkness = value;
+  RefreshPreview();
+}
 
 void Form1::setTerrainCheck(bool checked) { TerrainCheck->setChecked(checked); }
 void Form1::setMergeCheck(bool checked) { MergeCheck->setChecked(checked); }
@@ -257,16 +277,19 @@ void Form1::menuAbout_Click() {
 void Form1::TerrainCheck_Click() {
   menuRunTerrain->setChecked(!menuRunTerrain->isChecked());
   config_.terrainBoolean = !config_.terrainBoolean;
+  RefreshPreview();
 }
 
 void Form1::MergeCheck_Click() {
   menuRunMerge->setChecked(!menuRunMerge->isChecked());
   config_.mergeBoolean = !config_.mergeBoolean;
+  RefreshPreview();
 }
 
 void Form1::ObjectCheck_Click() {
   menuRunObject->setChecked(!menuRunObject->isChecked());
   config_.objectBoolean = !config_.objectBoolean;
+  RefreshPreview();
 }
 
 void Form1::menuRunTerrain_Click() { TerrainCheck->setChecked(TerrainCheck->checkState() == Qt::Unchecked); }
@@ -364,4 +387,48 @@ void Form1::Go_Button_Click() {
     return;
   }
   ShowTransientStatus(QStringLiteral("Running batch lighting... You may exit."));
+}
+
+// ---- patch list read back, preview ---------------------------------------
+
+void Form1::menuRunImport_Click() {
+  const UiServices::FileRequest request{
+      QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"), QStringLiteral("lmList.dat"),
+      FromUtf8(game::LevelTexturesFolder(config_.gamePath, config_.levelName))};
+  const QString chosen = services_.ui->OpenFileName(this, request);
+  if (chosen.isEmpty()) {
+    ShowTransientStatus(QStringLiteral("Load Cancelled."));
+    return;
+  }
+  const std::string path = chosen.toStdString();
+  std::string bytes;
+  std::string reason;
+  std::optional<patch_list::Marks> marks;
+  if (const platform::Status read = services_.fs->ReadAll(path, bytes, patch_list::kMaxRecordBytes); !read) {
+    reason = read.message();
+  } else if (marks = patch_list::ReadRecords(bytes, reason); !marks) {
+    reason = "Could not load \"" + path + "\": " + reason + ".";
+  }
+  if (!marks) {
+    ShowError(FromUtf8(reason) + QStringLiteral(" The grid was left as it was."));
+    return;
+  }
+  // As the user would choose it, so the grid is laid out afresh.
+  Combo1->setCurrentIndex(patch_list::SmallestListIndexHolding(*marks));
+  Combo1_Click();
+  for (int i = 0; i < patch_list::kPatchCount; ++i) CheckBoxArray->setValue(i, (*marks)[static_cast<size_t>(i)]);
+  ShowTransientStatus(QStringLiteral("Loaded!"));
+}
+
+void Form1::menuRunPreview_Click() {
+  if (!preview_) preview_ = new FrmPreview(this);
+  RefreshPreview();
+  preview_->show();
+  preview_->raise();
+  preview_->activateWindow();
+}
+
+void Form1::RefreshPreview() {
+  if (!preview_) return;
+  preview_->Show(go_batch::PreviewRun(config_, services_.decimalSeparator), FromUtf8(services_.toolFolder));
 }

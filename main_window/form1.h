@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class FrmAbout;
+class FrmPreview;
 class PatchGrid;
 class PathsDialog;
 
@@ -54,7 +55,7 @@ class Form1 : public QMainWindow {
   void setGamePath(const QString& text);
   void setLevelName(const QString& text);
   void setModName(const QString& text);
-  void setShadowDarkness(double value) { config_.shadowDarkness = value; }
+  void setShadowDarkness(double value);
   bool terrainBoolean() const { return config_.terrainBoolean; }
   bool mergeBoolean() const { return config_.mergeBoolean; }
   bool objectBoolean() const { return config_.objectBoolean; }
@@ -72,6 +73,7 @@ class Form1 : public QMainWindow {
 
   FrmAbout* aboutBox() const;
   PathsDialog* pathsDialog() const;
+  FrmPreview* previewWindow() const;
   PatchGrid* patchGrid() const { return CheckBoxArray; }
 
   // Handlers, one per control and event.
@@ -81,6 +83,8 @@ class Form1 : public QMainWindow {
   void menuFilePaths_Click();
   void menuFileExit_Click();
   void menuRunlmList_Click();
+  void menuRunImport_Click();
+  void menuRunPreview_Click();
   void menuRunGo_Click();
   void menuRunTerrain_Click();
   void menuRunMerge_Click();
@@ -104,6 +108,8 @@ class Form1 : public QMainWindow {
   void BuildMenus();
   void ShowDepreciatedNotice();
   void ShowError(const QString& text);
+  // The preview, where open, follows every change of the run configuration.
+  void RefreshPreview();
 
   Form1Services services_;
   RunConfiguration config_;
@@ -129,6 +135,8 @@ class Form1 : public QMainWindow {
   QAction* menuFilePaths = nullptr;
   QAction* menuFileExit = nullptr;
   QAction* menuRunlmList = nullptr;
+  QAction* menuRunImport = nullptr;
+  QAction* menuRunPreview = nullptr;
   QAction* menuRunTerrain = nullptr;
   QAction* menuRunMerge = nullptr;
   QAction* menuRunObject = nullptr;
@@ -137,4 +145,5 @@ class Form1 : public QMainWindow {
 
   QPointer<FrmAbout> about_;
   QPointer<PathsDialog> paths_;
+  QPointer<FrmPreview> preview_;
 };

@@ -140,18 +140,36 @@ std::string ScriptText(const RunConfiguration& config, std::string_view decimalS
   return text;
 }
 
-platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
-                             const RunConfiguration& config, std::string_view decimalSeparator) {
-  if (platform::Status checked = CheckRun(config, decimalSeparator); !checked) return checked;
+platform::Status ScriptBytes(const std::vector<RunConfiguration>& runs, std::string_view decimalSeparator,
+                             std::string& bytes) {
+  std::string text;
+  for (const RunConfiguration& run : runs) {
+    if (platform::Status checked = CheckRun(run, decimalSeparator); !checked) return checked;
+    text += ScriptText(run, decimalSeparator);
+  }
   std::string unheld;
-  const auto bytes = platform::EncodeSingleByte(ScriptText(config, decimalSeparator), &unheld);
-  if (!bytes) {
+  const auto encoded = platform::EncodeSingleByte(text, &unheld);
+  if (!encoded) {
     // Only the decimal separator can get here: the texts were checked above.
     return platform::Status::Failure("The decimal separator \"" + unheld +
                                      "\" cannot be written in the code page of go.bat. Nothing was written or "
                                      "started.");
   }
-  return platform::WriteFileReplacing(fs, scriptPath, *bytes);
+  bytes = *encoded;
+  return platform::Status::Ok();
+}
+
+platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
+                             const RunConfiguration& config, std::string_view decimalSeparator) {
+  std::string bytes;
+  if (platform::Status made = ScriptBytes({config}, decimalSeparator, bytes); !made) return made;
+  return platform::WriteFileReplacing(fs, scriptPath, bytes);
+}
+
+Preview PreviewRun(const RunConfiguration& config, std::string_view decimalSeparator) {
+  if (!IsComplete(config)) return {false, std::string(kIncompleteStatus)};
+  if (platform::Status checked = CheckRun(config, decimalSeparator); !checked) return {false, checked.message()};
+  return {true, ScriptText(config, decimalSeparator)};
 }
 
 }  // namespace go_batch

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <utility>
 
 #include "main_window/twips.h"
 
@@ -104,7 +105,7 @@ void PatchGrid::paintEvent(QPaintEvent* event) {
   for (int i = 0; i < patch_list::kPatchCount; ++i) {
     const QRect box = BoxRect(i);
     if (!dirty.intersects(box.adjusted(-2, -2, 2, 2))) continue;
-    const QPixmap& look = Indicator(isBoxEnabled(i), value(i), i == pressed_);
+    const QPixmap& look = Indicator(isBoxEnabled(i), value(i), i == pressed_ && !dragging_);
     const QSize size = look.deviceIndependentSize().toSize();
     const QRect indicator(box.left(), box.top() + (box.height() - size.height()) / 2, size.width(), size.height());
     painter.drawPixmap(indicator.topLeft(), look);
@@ -161,11 +162,28 @@ void PatchGrid::mousePressEvent(QMouseEvent* event) {
   UpdateBox(box);
 }
 
+// Moving on to another box with the button held marks by dragging: the
+// first box toggles as a click would, every enabled box passed over takes
+// its new state.
+void PatchGrid::mouseMoveEvent(QMouseEvent* event) {
+  if (pressed_ < 0 || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+  const int box = BoxAt(event->position().toPoint());
+  if (!dragging_) {
+    if (box < 0 || box == pressed_) return;
+    dragging_ = true;
+    UpdateBox(pressed_);
+    clickBox(pressed_);
+    dragValue_ = value(pressed_);
+  }
+  if (box >= 0 && isBoxEnabled(box)) setValue(box, dragValue_);
+}
+
 void PatchGrid::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || pressed_ < 0) return QWidget::mouseReleaseEvent(event);
   const int box = pressed_;
   pressed_ = -1;
   UpdateBox(box);
+  if (std::exchange(dragging_, false)) return;
   // Like a check box: the click counts where it was released on the same box.
   if (BoxAt(event->position().toPoint()) == box) clickBox(box);
 }

@@ -37,6 +37,7 @@ class PatchGrid : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -52,6 +53,8 @@ class PatchGrid : public QWidget {
   std::array<bool, patch_list::kPatchCount> enabled_{};
   int current_ = 0;   // the box with the keyboard focus
   int pressed_ = -1;  // the box under a mouse press
+  bool dragging_ = false;
+  bool dragValue_ = false;  // what the boxes passed over take
   // The style draws a box slowly; the eight looks are drawn once and reused.
   std::array<QPixmap, 8> indicators_;
   qreal indicatorRatio_ = 0;

@@ -28,4 +28,37 @@ std::string Records(const Marks& marks) {
   return bytes;
 }
 
+std::optional<Marks> ReadRecords(std::string_view bytes, std::string& reason) {
+  if (bytes.size() > kMaxRecordBytes) {
+    reason = "it holds " + std::to_string(bytes.size()) + " bytes, more than the " + std::to_string(kMaxRecordBytes) +
+             " of a patch list";
+    return std::nullopt;
+  }
+  if (bytes.size() % 2 != 0) {
+    reason = "its length is odd, and a patch list holds two bytes per patch";
+    return std::nullopt;
+  }
+  Marks marks{};
+  for (std::size_t at = 0; at < bytes.size(); at += 2) {
+    const auto column = static_cast<unsigned char>(bytes[at]);
+    const auto row = static_cast<unsigned char>(bytes[at + 1]);
+    if (column >= kSide || row >= kSide) {
+      reason = "record " + std::to_string(at / 2 + 1) + " names column " + std::to_string(column) + ", row " +
+               std::to_string(row) + ", outside the 16 x 16 grid";
+      return std::nullopt;
+    }
+    marks[static_cast<std::size_t>(row * kSide + column)] = true;
+  }
+  return marks;
+}
+
+int SmallestListIndexHolding(const Marks& marks) {
+  for (int entry = 0; entry < kListEntries - 1; ++entry) {
+    bool holds = true;
+    for (int i = 0; i < kPatchCount && holds; ++i) holds = !marks[static_cast<std::size_t>(i)] || InActiveArea(i, ActiveSize(entry));
+    if (holds) return entry;
+  }
+  return kListEntries - 1;
+}
+
 }  // namespace patch_list

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // The patch grid's data: patch i is column i mod 16 (from the left) and
 // row i div 16 (from the bottom); lmList.dat holds one column byte and one
@@ -23,5 +26,17 @@ int ActiveSize(int listIndex);
 bool InActiveArea(int index, int activeSize);
 
 std::string Records(const Marks& marks);
+
+// The largest lmList.dat the grid can give: every patch once.
+inline constexpr std::size_t kMaxRecordBytes = 2 * kPatchCount;
+
+// The marks a patch list holds, a repeated record counting once; or, with
+// reason set, nothing: the length is odd or past kMaxRecordBytes, or a
+// column or row is 16 or more.
+std::optional<Marks> ReadRecords(std::string_view bytes, std::string& reason);
+
+// The first entry of the grid-size list whose active square holds every mark.
+int SmallestListIndexHolding(const Marks& marks);
+inline constexpr int kListEntries = 4;
 
 }  // namespace patch_list

@@ -23,6 +23,12 @@ Status MoveInPlace(FileSystem& fs, const std::string& tempPath, const std::strin
 
 }  // namespace
 
+std::string SizeText(std::size_t bytes) {
+  constexpr std::size_t kMiB = 1024 * 1024;
+  if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+  return std::to_string(bytes) + " bytes";
+}
+
 std::string JoinPath(const std::string& folder, std::string_view name) {
   std::string joined = folder;
   joined += PathSeparator();

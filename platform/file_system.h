@@ -50,6 +50,9 @@ class FileSystem {
 
 FileSystem& RealFileSystem();
 
+// "64 MiB", "512 bytes": a size limit as a message gives it.
+std::string SizeText(std::size_t bytes);
+
 // The platform's folder separator, and a folder joined with a file name.
 char PathSeparator();
 std::string JoinPath(const std::string& folder, std::string_view name);

@@ -79,8 +79,7 @@ class PosixFileSystem final : public FileSystem {
     if (::fstat(fd.get(), &info) != 0) return Fail("read", path, errno);
     if (!S_ISREG(info.st_mode)) return NotAFile("read", path);
     const auto tooLarge = [&] {
-      return Status::Failure("Could not read " + Quoted(path) + ": it is larger than " +
-                             std::to_string(limit / (1024 * 1024)) + " MiB.");
+      return Status::Failure("Could not read " + Quoted(path) + ": it is larger than " + SizeText(limit) + ".");
     };
     if (static_cast<std::size_t>(info.st_size) > limit) return tooLarge();
     bytes.reserve(static_cast<std::size_t>(info.st_size));

@@ -65,8 +65,7 @@ class WindowsFileSystem final : public FileSystem {
     if (GetFileType(file) != FILE_TYPE_DISK) {
       return failed(Status::Failure("Could not read " + Quoted(path) + ": it is not a plain file."));
     }
-    const Status tooLarge = Status::Failure("Could not read " + Quoted(path) + ": it is larger than " +
-                                            std::to_string(limit / (1024 * 1024)) + " MiB.");
+    const Status tooLarge = Status::Failure("Could not read " + Quoted(path) + ": it is larger than " + SizeText(limit) + ".");
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) > limit) return failed(tooLarge);
     char buffer[65536];

@@ -1,0 +1,42 @@
+#include "main_window/frm_preview.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "main_window/app_icon.h"
+
+FrmPreview::FrmPreview(QWidget* owner) : QWidget(owner, Qt::Window) {
+  setObjectName(QStringLiteral("frmPreview"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("go.bat"));
+  setWindowIcon(AppIcon());
+
+  Script_Text = new QPlainTextEdit(this);
+  Script_Text->setObjectName(QStringLiteral("Script_Text"));
+  Script_Text->setReadOnly(true);
+  Script_Text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Script_Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Folder_Label = new QLabel(this);
+  Folder_Label->setObjectName(QStringLiteral("Folder_Label"));
+  Folder_Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Script_Text);
+  layout->addWidget(Folder_Label);
+  resize(720, 240);
+}
+
+void FrmPreview::Show(const go_batch::Preview& preview, const QString& folder) {
+  QString text = QString::fromStdString(preview.text);
+  if (preview.runs) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+  }
+  Script_Text->setPlainText(text);
+  Folder_Label->setText(preview.runs ? QStringLiteral("Folder: ") + folder : QString());
+}
+
+QString FrmPreview::scriptText() const { return Script_Text->toPlainText(); }
+QString FrmPreview::folderText() const { return Folder_Label->text(); }
