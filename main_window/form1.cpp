@@ -329,12 +329,15 @@ void Form1::ShowError(const QString& text) {
   services_.ui->ShowMessage(this, {text, QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
 }
 
+// lmList.dat in the level's textures folder, for the export and the import.
+UiServices::FileRequest Form1::PatchListRequest() const {
+  return {QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"), QStringLiteral("lmList.dat"),
+          FromUtf8(game::LevelTexturesFolder(config_.gamePath, config_.levelName))};
+}
+
 void Form1::lmList_Button_Click() {
   ShowStatus(QStringLiteral("Preparing to Save..."));
-  const UiServices::FileRequest request{
-      QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"), QStringLiteral("lmList.dat"),
-      FromUtf8(game::LevelTexturesFolder(config_.gamePath, config_.levelName))};
-  const QString chosen = services_.ui->SaveFileName(this, request);
+  const QString chosen = services_.ui->SaveFileName(this, PatchListRequest());
   if (chosen.isEmpty()) {
     ShowTransientStatus(QStringLiteral("Save Cancled."));
     return;
@@ -392,10 +395,7 @@ void Form1::Go_Button_Click() {
 // ---- patch list read back, preview ---------------------------------------
 
 void Form1::menuRunImport_Click() {
-  const UiServices::FileRequest request{
-      QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"), QStringLiteral("lmList.dat"),
-      FromUtf8(game::LevelTexturesFolder(config_.gamePath, config_.levelName))};
-  const QString chosen = services_.ui->OpenFileName(this, request);
+  const QString chosen = services_.ui->OpenFileName(this, PatchListRequest());
   if (chosen.isEmpty()) {
     ShowTransientStatus(QStringLiteral("Load Cancelled."));
     return;

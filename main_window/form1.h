@@ -110,6 +110,7 @@ class Form1 : public QMainWindow {
   void ShowError(const QString& text);
   // The preview, where open, follows every change of the run configuration.
   void RefreshPreview();
+  UiServices::FileRequest PatchListRequest() const;
 
   Form1Services services_;
   RunConfiguration config_;

@@ -1,0 +1,279 @@
+#!/usr/bin/env python3
+"""Mutation check of the test suite.
+
+Plants one small fault at a time (a flipped comparison or condition, a changed
+constant or text, a deleted statement) in a copy of the tool's code, rebuilds
+the tests incrementally without sanitizers and runs them: a mutant that no
+test notices survives. The sample is fixed by its seed, so two runs (before
+and after a change to the tests) try the same mutants.
+"""
+import argparse
+import hashlib
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+FOLDERS = ("main_window", "paths_dialog", "game", "platform")
+
+COMPARISONS = {"==": "!=", "!=": "==", "<": "<=", "<=": "<", ">": ">=", ">=": ">"}
+DECLARATION = re.compile(r"^(const|constexpr|static|auto|bool|int|char|double|size_t|std::|Q[A-Z]\w*[ *&<]|"
+                         r"platform::|\w+::\w+ |unsigned|long|DWORD|HANDLE|struct|class|enum|using|template|"
+                         r"return|case|default|public|private|protected|namespace|#)")
+
+
+def code_part(line):
+    """The line without a trailing // comment (texts are left alone)."""
+    out, quoted = [], False
+    i = 0
+    while i < len(line):
+        c = line[i]
+        if c == '"' and (i == 0 or line[i - 1] != "\\"):
+            quoted = not quoted
+        if not quoted and line.startswith("//", i):
+            break
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def sites_in(path, text):
+    """Every place one operator can change, as (line, column, old, new, kind)."""
+    sites = []
+    previous = ""
+    for number, line in enumerate(text.split("\n"), 1):
+        starts_statement = previous.endswith((";", "{", "}", ":")) or not previous
+        if line.strip() and not line.strip().startswith("//"):
+            previous = code_part(line).strip()
+        stripped = line.strip()
+        if not stripped or stripped.startswith(("//", "#", "*", "/*")):
+            continue
+        code = code_part(line)
+        strings = [m.span() for m in re.finditer(r'"(?:[^"\\]|\\.)*"', code)]
+        in_string = lambda pos: any(a <= pos < b for a, b in strings)
+        for m in re.finditer(r" (==|!=|<=|>=|<|>) ", code):
+            if not in_string(m.start()) and "<<" not in code[m.start() - 2:m.end() + 2]:
+                sites.append((number, m.start(1), m.group(1), COMPARISONS[m.group(1)], "comparison"))
+        for m in re.finditer(r" (&&|\|\|) ", code):
+            if not in_string(m.start()):
+                sites.append((number, m.start(1), m.group(1), "||" if m.group(1) == "&&" else "&&", "logic"))
+        for m in re.finditer(r"\bif \(", code):
+            depth, end = 0, None
+            for j in range(m.end() - 1, len(code)):
+                depth += {"(": 1, ")": -1}.get(code[j], 0)
+                if depth == 0:
+                    end = j
+                    break
+            if end is not None:
+                cond = code[m.end():end]
+                sites.append((number, m.end(), "(" + cond + ")", "(!(" + cond + "))", "condition"))
+        for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", code):
+            if not in_string(m.start()) and not re.search(r"\w$", code[:m.start()]):
+                value = int(m.group(1))
+                sites.append((number, m.start(1), m.group(1), str(value + 1 if value != 1 else 0), "constant"))
+        for a, b in strings:
+            literal = code[a:b]
+            if len(literal) > 2 and "include" not in code:
+                sites.append((number, a, literal, '"~' + literal[1:], "text"))
+        if (path.endswith(".cpp") and starts_statement and stripped.endswith(";")
+                and not DECLARATION.match(stripped) and "(" in stripped
+                and not stripped.startswith(("}", "{", "else", "for", "while", "if"))
+                and stripped.count("(") == stripped.count(")")):
+            sites.append((number, line.index(stripped), stripped, ";", "deleted statement"))
+    return sites
+
+
+def all_sites():
+    sites = []
+    for folder in FOLDERS:
+        for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+            if not name.endswith((".cpp", ".h")):
+                continue
+            rel = f"{folder}/{name}"
+            with open(os.path.join(ROOT, rel), encoding="utf-8") as f:
+                text = f.read()
+            sites += [(rel,) + s for s in sites_in(rel, text)]
+    return sites
+
+
+def mutant_id(site):
+    rel, line, col, old, new, kind = site
+    digest = hashlib.sha1(f"{rel}:{line}:{col}:{old}:{new}".encode()).hexdigest()[:10]
+    return digest
+
+
+def apply(text, site):
+    rel, line, col, old, new, kind = site
+    lines = text.split("\n")
+    target = lines[line - 1]
+    assert target[col:col + len(old)] == old, (site, target)
+    lines[line - 1] = target[:col] + new + target[col + len(old):]
+    return "\n".join(lines)
+
+
+def run(cmd, cwd=None, env=None, timeout=None):
+    try:
+        r = subprocess.run(cmd, cwd=cwd, env=env, timeout=timeout, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        return r.returncode
+    except subprocess.TimeoutExpired:
+        return "timeout"
+
+
+class Worker:
+    """A copy of the code with its own builds, so that two mutants can be tried at once."""
+
+    def __init__(self, work, index, wine):
+        self.src = os.path.join(work, f"src{index}")
+        self.native = os.path.join(work, f"native{index}")
+        self.windows = os.path.join(work, f"windows{index}") if wine else None
+        self.native_targets = ["core_tests", "window_tests"]
+        self.windows_targets = ["core_tests", "windows_platform_tests"]
+
+    def prepare(self, files):
+        for rel in files:
+            target = os.path.join(self.src, rel)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            source = os.path.join(ROOT, rel)
+            if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
+                shutil.copy2(source, target)
+        subprocess.run(["cmake", "-S", self.src, "-B", self.native, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                        "-DCMAKE_CXX_FLAGS=-O0 -g0"], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["ninja", "-C", self.native] + self.native_targets, check=True, stdout=subprocess.DEVNULL)
+        for cmd in self.native_runs():
+            if run(cmd, env=ENV, timeout=600) != 0:
+                sys.exit(f"the unmutated suite fails: {' '.join(cmd)}")
+        if self.windows:
+            subprocess.run(["cmake", "-S", self.src, "-B", self.windows, "-G", "Ninja",
+                            f"-DCMAKE_TOOLCHAIN_FILE={self.src}/cmake/mingw-w64-x86_64.cmake",
+                            "-DCMAKE_BUILD_TYPE=Debug", "-DSTORMLINE_GUI=OFF"], check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(["ninja", "-C", self.windows] + self.windows_targets, check=True,
+                           stdout=subprocess.DEVNULL)
+            if run(self.wine_runs()[0], timeout=1200) != 0:
+                sys.exit("the unmutated Windows suite fails under Wine")
+
+    def native_runs(self):
+        return [[os.path.join(self.native, "tests", t), "--gtest_brief=1", "--gtest_fail_fast"]
+                for t in self.native_targets]
+
+    def wine_runs(self):
+        return [["ctest", "--test-dir", self.windows, "--stop-on-failure", "--timeout", "120"]]
+
+    def try_mutant(self, site):
+        """killed, survived, or None where the mutant does not build."""
+        rel = site[0]
+        windows_only = rel.endswith("_win.cpp") or rel.endswith("win_text.h")
+        posix_only = rel.endswith("_posix.cpp")
+        in_core = rel.startswith(("platform/", "game/", "paths_dialog/config", "main_window/go_batch",
+                                  "main_window/patch_list", "main_window/command_line", "main_window/run_conf"))
+        path = os.path.join(self.src, rel)
+        with open(path, encoding="utf-8") as f:
+            original = f.read()
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(apply(original, site))
+        try:
+            build, runs = [], []
+            if not windows_only:
+                build.append(["ninja", "-C", self.native] + self.native_targets)
+                runs += self.native_runs()
+            if self.windows and not posix_only and in_core:
+                build.append(["ninja", "-C", self.windows] + self.windows_targets)
+                runs += self.wine_runs()
+            if any(run(b) != 0 for b in build):
+                return None
+            for cmd in runs:
+                if run(cmd, env=ENV, timeout=300) != 0:
+                    return "killed"
+            return "survived"
+        finally:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(original)
+
+
+ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--count", type=int, default=150, help="mutants that build, to try")
+    parser.add_argument("--seed", type=int, default=20261207)
+    parser.add_argument("--work", default=os.path.join(ROOT, "build", "mutation"))
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--baseline", help="file of mutant ids an earlier run killed, to compare with")
+    parser.add_argument("--write-killed", help="write the ids this run kills to this file")
+    parser.add_argument("--no-wine", action="store_true", help="leave out mutants in Windows-only code")
+    args = parser.parse_args()
+
+    files = [rel for rel in subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
+                                           capture_output=True, text=True, check=True).stdout.split()
+             if not rel.startswith(("docs/", ".ci/")) and os.path.isfile(os.path.join(ROOT, rel))]
+    started = time.time()
+    workers = [Worker(args.work, i, not args.no_wine) for i in range(args.jobs)]
+    threads = [threading.Thread(target=w.prepare, args=(files,)) for w in workers]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    print(f"mutation_prepared_minutes {(time.time() - started) / 60:.1f}", flush=True)
+
+    sites = all_sites()
+    random.Random(args.seed).shuffle(sites)
+    if args.no_wine:
+        sites = [s for s in sites if not (s[0].endswith("_win.cpp") or s[0].endswith("win_text.h"))]
+    lock = threading.Lock()
+    state = {"next": 0, "tried": 0}
+    killed, survived, unbuilt = [], [], []
+
+    def work(worker):
+        while True:
+            with lock:
+                if state["next"] >= len(sites) or state["tried"] >= args.count:
+                    return
+                site = sites[state["next"]]
+                state["next"] += 1
+                state["tried"] += 1  # counted now, given back if it does not build
+            outcome = worker.try_mutant(site)
+            with lock:
+                if outcome is None:
+                    state["tried"] -= 1
+                    unbuilt.append(site)
+                    continue
+                (killed if outcome == "killed" else survived).append((mutant_id(site), site))
+                done = len(killed) + len(survived)
+                print(f"[{done}/{args.count}] {outcome}: {site[0]}:{site[1]} {site[5]} {site[3]!r} -> {site[4]!r}",
+                      flush=True)
+
+    threads = [threading.Thread(target=work, args=(w,)) for w in workers]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+    print(f"mutation_killed {len(killed)}")
+    print(f"mutation_total {len(killed) + len(survived)}")
+    print(f"mutation_not_building {len(unbuilt)}")
+    print(f"mutation_minutes {(time.time() - started) / 60:.1f}")
+    for _, (rel, line, col, old, new, kind) in sorted(survived, key=lambda e: (e[1][0], e[1][1])):
+        print(f"survived: {rel}:{line} {kind} {old!r} -> {new!r}")
+    if args.write_killed:
+        with open(args.write_killed, "w") as f:
+            for mid, (rel, line, col, old, new, kind) in sorted(killed, key=lambda e: (e[1][0], e[1][1])):
+                f.write(f"{mid} {rel}:{line} {kind} {old!r} -> {new!r}\n")
+    if args.baseline:
+        with open(args.baseline) as f:
+            before = {l.split()[0]: l.strip() for l in f if l.strip()}
+        now = {mid for mid, _ in killed}
+        tried_now = {mutant_id(s) for s in [e[1] for e in killed + survived]}
+        lost = [line for mid, line in before.items() if mid in tried_now and mid not in now]
+        print(f"mutation_lost {len(lost)}")
+        for line in lost:
+            print(f"lost: {line}")
+
+
+if __name__ == "__main__":
+    main()
