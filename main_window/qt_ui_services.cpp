@@ -11,16 +11,7 @@ namespace {
 
 QString ChooseFile(QWidget* parent, const UiServices::FileRequest& request, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  // The tool asks its own overwrite question; the user is not asked twice.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setNameFilters(QtUiServices::NameFilters(request.filter));
-  // A game folder typed for Wine opens where Wine keeps it.
-  if (const auto folder = platform::DialogFolderFor(request.initialFolder.toStdString())) {
-    dialog.setDirectory(QString::fromStdString(*folder));
-  }
-  dialog.selectFile(request.fileName);
+  QtUiServices::Prepare(dialog, request, mode);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
@@ -40,6 +31,21 @@ QStringList QtUiServices::NameFilters(const QString& filter) {
     filters << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
   }
   return filters;
+}
+
+void QtUiServices::Prepare(QFileDialog& dialog, const FileRequest& request, QFileDialog::AcceptMode mode) {
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The tool asks its own overwrite question; the user is not asked twice.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  // The descriptions show as given; the patterns in brackets are Qt's.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(NameFilters(request.filter));
+  // A game folder typed for Wine opens where Wine keeps it.
+  if (const auto folder = platform::DialogFolderFor(request.initialFolder.toStdString())) {
+    dialog.setDirectory(QString::fromStdString(*folder));
+  }
+  dialog.selectFile(request.fileName);
 }
 
 QString QtUiServices::SaveFileName(QWidget* parent, const FileRequest& request) {

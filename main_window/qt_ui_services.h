@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFileDialog>
+
 #include "main_window/ui_services.h"
 
 // The real dialogs and message boxes.
@@ -11,4 +13,6 @@ class QtUiServices final : public UiServices {
 
   // "desc|pattern|desc|pattern" as Qt's name filters, each "desc (patterns)".
   static QStringList NameFilters(const QString& filter);
+  // Sets a file dialog up as a request asks, before it is shown.
+  static void Prepare(QFileDialog& dialog, const FileRequest& request, QFileDialog::AcceptMode mode);
 };

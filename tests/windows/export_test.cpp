@@ -1,5 +1,7 @@
+#include <QFileDialog>
 #include <QTest>
 
+#include "main_window/qt_ui_services.h"
 #include "tests/windows/form1_fixture.h"
 
 namespace {
@@ -82,6 +84,21 @@ TEST_F(ExportTest, TheDialogIsAskedForLmListDatInTheLevelsTexturesFolder) {
     EXPECT_EQ(ui.fileRequests[0].fileName, "lmList.dat");
     EXPECT_EQ(ui.fileRequests[0].initialFolder.toStdString(), c.folder);
   }
+}
+
+// The choices read as given, without Qt's pattern list behind them.
+TEST_F(ExportTest, TheSaveDialogShowsTheFilterDescriptionsAsGiven) {
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  QtUiServices::Prepare(dialog, {QStringLiteral("lmList.dat|lmList.dat|All Files (*.*)|*.*"),
+                                 QStringLiteral("lmList.dat"), QString::fromStdString(folder.path())},
+                        QFileDialog::AcceptSave);
+  dialog.show();
+  auto* choices = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(choices, nullptr);
+  QStringList shown;
+  for (int i = 0; i < choices->count(); ++i) shown << choices->itemText(i);
+  EXPECT_EQ(shown, (QStringList{"lmList.dat", "All Files (*.*)"}));
 }
 
 TEST_F(ExportTest, CancellingTouchesNoFile) {
