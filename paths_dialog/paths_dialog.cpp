@@ -9,10 +9,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <limits>
+#include <utility>
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
+#include "main_window/fitting_check_box.h"
 #include "main_window/form1.h"
+#include "main_window/frame.h"
 #include "main_window/guarded.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
@@ -62,18 +65,20 @@ void PathsDialog::BuildControls() {
     return made;
   };
   const auto button = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    // Auto default: Enter presses the button that has the focus, and OK
+    // only while no other button has it.
     QPushButton* made = Named(new QPushButton(QString::fromLatin1(caption), parent), name, geometry);
-    made->setAutoDefault(false);
+    made->setAutoDefault(true);
     return made;
   };
   const auto box = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    return Named(new QCheckBox(QString::fromLatin1(caption), parent), name, geometry);
+    return Named(new FittingCheckBox(QString::fromLatin1(caption), parent), name, geometry);
   };
 
   Label5 = label(this, "Label5", "Load Setting:", TwipsRect(105, 0, 1170, 330));
   SavedSettings = Named(new QComboBox(this), "SavedSettings", TwipsRect(1365, 0, 4215, 315));
   Delete = button(this, "Delete", "Delete", TwipsRect(5670, 0, 960, 330));
-  Frame1 = Named(new QGroupBox(QStringLiteral("Paths"), this), "Frame1", TwipsRect(0, 315, 6630, 2640));
+  Frame1 = Named(new Frame(QStringLiteral("Paths"), this), "Frame1", TwipsRect(0, 315, 6630, 2640));
 
   Label6 = label(Frame1, "Label6", "Setting Name:", TwipsRect(105, 210, 1275, 330));
   SettingName_Text = line(Frame1, "SettingName_Text", TwipsRect(1470, 210, 4110, 285));
@@ -97,6 +102,10 @@ void PathsDialog::BuildControls() {
   TerrainCheck = box(Frame1, "TerrainCheck", "Generate &TerrainShadows", TwipsRect(105, 2310, 2220, 225));
   MergeCheck = box(Frame1, "MergeCheck", "&Merge TerrainShadows", TwipsRect(2310, 2310, 2010, 225));
   ObjectCheck = box(Frame1, "ObjectCheck", "Generate &ObjectShadows", TwipsRect(4305, 2310, 2220, 225));
+  // The given places overlap by a pixel: each box ends 4 px before the next
+  // one begins, so that no caption touches its neighbour.
+  TerrainCheck->resize(MergeCheck->x() - 4 - TerrainCheck->x(), TerrainCheck->height());
+  MergeCheck->resize(ObjectCheck->x() - 4 - MergeCheck->x(), MergeCheck->height());
 
   QWidget* const order[] = {SavedSettings, SettingName_Text, Save,         GamePath_Text, Path,
                             LevelName_Text, ModName_Text,    shadow_Text,  OKButton,      CancelButton,
@@ -230,14 +239,21 @@ void PathsDialog::MergeCheck_Click() { mergeBoolean_ = !mergeBoolean_; }
 void PathsDialog::ObjectCheck_Click() { objectBoolean_ = !objectBoolean_; }
 
 void PathsDialog::OKButton_Click() {
-  if (GamePath_Text->text().isEmpty() || LevelName_Text->text().isEmpty() || ModName_Text->currentText().isEmpty()) {
-    Tell("Please complete all entries.");
-    return;
+  const std::pair<QWidget*, QString> entries[] = {{GamePath_Text, GamePath_Text->text()},
+                                                  {LevelName_Text, LevelName_Text->text()},
+                                                  {ModName_Text, ModName_Text->currentText()}};
+  for (const auto& [field, text] : entries) {
+    if (text.isEmpty()) {
+      Tell("Please complete all entries.");
+      field->setFocus(Qt::OtherFocusReason);  // where the typing is to go on
+      return;
+    }
   }
   // Read before anything is applied, so a bad number applies nothing.
   const auto darkness = platform::TextToNumber(shadow_Text->text().toStdString(), separator_);
   if (!darkness) {
     Tell("Please enter a number for Shadow Darkness.");
+    shadow_Text->setFocus(Qt::OtherFocusReason);
     return;
   }
   owner_.setGamePath(GamePath_Text->text());
