@@ -1,12 +1,18 @@
 #include "main_window/patch_grid.h"
 
+#include <QAccessible>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
+#include "main_window/patch_grid_accessible.h"
 #include "main_window/twips.h"
 
 namespace {
@@ -18,6 +24,9 @@ constexpr int kBoxLeft = 225;
 constexpr int kBottomRowTop = 5610;
 constexpr int kPitch = 300;
 constexpr int kBoxSize = 240;
+constexpr int kWidth = 4950;       // the window's client area
+constexpr int kIndicator = 195;    // the largest box drawn, 13 pixels
+constexpr qreal kDisabledOpacity = 0.4;
 
 QRect WindowBoxRect(int column, int row) {
   return TwipsRect(kBoxLeft + kPitch * column, kBottomRowTop - kPitch * row, kBoxSize, kBoxSize);
@@ -29,11 +38,57 @@ QRect RowLabelRect(int row) { return TwipsRect(0, kBottomRowTop - kPitch * row, 
 
 QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
 
+double Luminance(const QColor& colour) {
+  const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+// The outline of an enabled box: between the window's text and its
+// background, so that it stands out at more than 3:1 under light and dark
+// palettes alike, where the style's own outline may not.
+QColor OutlineColour(const QPalette& palette) {
+  const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+  const QColor back = palette.color(QPalette::Active, QPalette::Window);
+  const auto mix = [](double a, double b) { return 0.6 * a + 0.4 * b; };
+  return QColor::fromRgbF(mix(text.redF(), back.redF()), mix(text.greenF(), back.greenF()),
+                          mix(text.blueF(), back.blueF()));
+}
+
+// The focus mark in the palette's accent where that stands out clearly
+// (3:1) against the window, else in the window's text colour.
+QColor FocusColour(const QPalette& palette) {
+  const QColor accent = palette.color(QPalette::Highlight);
+  if (PatchGrid::Contrast(accent, palette.color(QPalette::Window)) >= 3) return accent;
+  return palette.color(QPalette::WindowText);
+}
+
+// Assistive technology follows the boxes' states and the keyboard focus.
+void Announce(QWidget* grid, int index, void (*mark)(QAccessible::State&)) {
+  if (!QAccessible::isActive()) return;
+  QAccessible::State changed;
+  mark(changed);
+  QAccessibleStateChangeEvent event(grid, changed);
+  event.setChild(index);
+  QAccessible::updateAccessibility(&event);
+}
+
+void AnnounceFocus(QWidget* grid, int index) {
+  if (!QAccessible::isActive()) return;
+  QAccessibleEvent event(grid, QAccessible::Focus);
+  event.setChild(index);
+  QAccessible::updateAccessibility(&event);
+}
+
 }  // namespace
 
 PatchGrid::PatchGrid(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CheckBoxArray"));
   setFocusPolicy(Qt::StrongFocus);
+  // Before anything asks for the grid's interface, which Qt keeps once made.
+  static const bool accessible = (QAccessible::installFactory(&PatchGridAccessible::Create), true);
+  Q_UNUSED(accessible);
+  setAccessibleName(QStringLiteral("Patches"));
+  setAccessibleDescription(QStringLiteral("Row 00 is at the bottom."));
   setGeometry(QRect(0, Twips(kTop), Twips(4950), Twips(kBottomRowTop + kBoxSize) - Twips(kTop)));
   for (int n = 0; n < patch_list::kSide; ++n) {
     numbers_[static_cast<size_t>(n)].setText(TwoDigits(n));
@@ -43,8 +98,27 @@ PatchGrid::PatchGrid(QWidget* parent) : QWidget(parent) {
 
 QSize PatchGrid::sizeHint() const { return size(); }
 
+// Column 15 as given ends one pixel past the client area; it ends at its edge.
 QRect PatchGrid::BoxRect(int index) {
-  return WindowBoxRect(patch_list::Column(index), patch_list::Row(index)).translated(0, -Twips(kTop));
+  const QRect box = WindowBoxRect(patch_list::Column(index), patch_list::Row(index)).translated(0, -Twips(kTop));
+  return box & QRect(0, box.top(), Twips(kWidth), box.height());
+}
+
+QRect PatchGrid::ColumnNumberRect(int column) {
+  const QRect label = ColumnLabelRect(column).translated(0, -Twips(kTop));
+  return label & QRect(0, label.top(), Twips(kWidth), label.height());
+}
+
+QRect PatchGrid::RowNumberRect(int row) { return RowLabelRect(row).translated(0, -Twips(kTop)); }
+
+QString PatchGrid::BoxName(int index) {
+  return QStringLiteral("Column %1, row %2").arg(TwoDigits(patch_list::Column(index)), TwoDigits(patch_list::Row(index)));
+}
+
+double PatchGrid::Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 int PatchGrid::BoxAt(QPoint point) {
@@ -59,6 +133,7 @@ void PatchGrid::setValue(int index, bool checked) {
   if (value == checked) return;
   value = checked;
   UpdateBox(index);
+  Announce(this, index, [](QAccessible::State& changed) { changed.checked = true; });
 }
 
 void PatchGrid::setBoxEnabled(int index, bool enabled) {
@@ -66,10 +141,15 @@ void PatchGrid::setBoxEnabled(int index, bool enabled) {
   if (flag == enabled) return;
   flag = enabled;
   UpdateBox(index);
-  if (!enabled && index == current_) {
-    current_ = 0;  // patch 0 is inside every grid size
-    UpdateBox(current_);
-  }
+  Announce(this, index, [](QAccessible::State& changed) { changed.disabled = true; });
+  if (!enabled && index == current_) SetCurrent(0);  // patch 0 is inside every grid size
+}
+
+void PatchGrid::SetCurrent(int index) {
+  const int before = std::exchange(current_, index);
+  UpdateBox(before);
+  UpdateBox(index);
+  if (hasFocus() && before != index) AnnounceFocus(this, index);
 }
 
 int PatchGrid::checkedCount() const {
@@ -80,11 +160,8 @@ int PatchGrid::checkedCount() const {
 
 void PatchGrid::clickBox(int index) {
   if (index < 0 || index >= patch_list::kPatchCount || !isBoxEnabled(index)) return;
-  const int before = current_;
-  current_ = index;
-  UpdateBox(before);
+  SetCurrent(index);
   setValue(index, !value(index));
-  UpdateBox(index);
 }
 
 void PatchGrid::UpdateBox(int index) { update(BoxRect(index).adjusted(-2, -2, 2, 2)); }
@@ -96,9 +173,9 @@ void PatchGrid::paintEvent(QPaintEvent* event) {
   const int textHeight = fontMetrics().height();
   for (int n = 0; n < patch_list::kSide; ++n) {
     const QStaticText& number = numbers_[static_cast<size_t>(n)];
-    const QRect column = ColumnLabelRect(n).translated(0, -Twips(kTop));
+    const QRect column = ColumnNumberRect(n);
     if (dirty.intersects(column)) painter.drawStaticText(column.topLeft(), number);
-    const QRect row = RowLabelRect(n).translated(0, -Twips(kTop));
+    const QRect row = RowNumberRect(n);
     if (dirty.intersects(row)) painter.drawStaticText(row.left(), row.top() + (row.height() - textHeight) / 2, number);
   }
 
@@ -110,10 +187,13 @@ void PatchGrid::paintEvent(QPaintEvent* event) {
     const QRect indicator(box.left(), box.top() + (box.height() - size.height()) / 2, size.width(), size.height());
     painter.drawPixmap(indicator.topLeft(), look);
     if (hasFocus() && i == current_) {
-      QStyleOptionFocusRect focus;
-      focus.initFrom(this);
-      focus.rect = indicator.adjusted(-2, -2, 2, 2);
-      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+      // A solid ring two pixels wide round the box: the style's dotted
+      // focus frame is hard to see on 256 boxes.
+      painter.save();
+      painter.setPen(QPen(FocusColour(palette()), 2));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(QRectF(indicator).adjusted(-1, -1, 1, 1));
+      painter.restore();
     }
   }
 }
@@ -132,8 +212,9 @@ const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
     // that animates check boxes (the Windows one) cannot cache the first
     // frame of a transition in place of the checked look.
     option.styleObject = nullptr;
-    const int width = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
-    const int height = style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this);
+    // At most 13 pixels, so that the focus ring round column 15 stays inside.
+    const int width = std::min(style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this), Twips(kIndicator));
+    const int height = std::min(style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this), Twips(kIndicator));
     option.rect = QRect(0, 0, width, height);
     option.state = (enabled ? QStyle::State_Enabled : QStyle::State_None) |
                    (checked ? QStyle::State_On : QStyle::State_Off) | (sunken ? QStyle::State_Sunken : QStyle::State_None);
@@ -141,8 +222,27 @@ const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
     look = QPixmap(QSize(width, height) * ratio);
     look.setDevicePixelRatio(ratio);
     look.fill(Qt::transparent);
-    QPainter painter(&look);
-    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+    {
+      QPainter painter(&look);
+      style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+      if (enabled) {
+        painter.setPen(OutlineColour(palette()));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(0.5, 0.5, width - 1, height - 1));
+      }
+    }
+    if (!enabled) {
+      // Faded as well: under many dark palettes a style draws a disabled
+      // box exactly as an enabled one, and the active area would not show.
+      QPixmap faded(look.size());
+      faded.setDevicePixelRatio(ratio);
+      faded.fill(Qt::transparent);
+      QPainter painter(&faded);
+      painter.setOpacity(kDisabledOpacity);
+      painter.drawPixmap(0, 0, look);
+      painter.end();
+      look = faded;
+    }
   }
   return look;
 }
@@ -213,16 +313,42 @@ void PatchGrid::keyPressEvent(QKeyEvent* event) {
   if (column < 0 || column >= patch_list::kSide || row < 0 || row >= patch_list::kSide) return;
   const int next = row * patch_list::kSide + column;
   if (!isBoxEnabled(next)) return;
-  const int before = current_;
-  current_ = next;
-  UpdateBox(before);
-  UpdateBox(next);
+  SetCurrent(next);
 }
 
 void PatchGrid::focusInEvent(QFocusEvent* event) {
   if (!isBoxEnabled(current_)) current_ = 0;
   UpdateBox(current_);
   QWidget::focusInEvent(event);
+  AnnounceFocus(this, current_);
+}
+
+bool PatchGrid::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const QPoint point = static_cast<QHelpEvent*>(event)->pos();
+  const QString bottom = QStringLiteral(" (row 00 is at the bottom)");
+  QString tip;
+  QRect area;
+  if (const int box = BoxAt(point); box >= 0) {
+    tip = BoxName(box) + bottom;
+    if (!isBoxEnabled(box)) tip += QStringLiteral("\nOutside the grid size chosen above");
+    area = BoxRect(box);
+  }
+  for (int n = 0; n < patch_list::kSide && tip.isEmpty(); ++n) {
+    if (ColumnNumberRect(n).contains(point)) {
+      tip = QStringLiteral("Column ") + TwoDigits(n);
+      area = ColumnNumberRect(n);
+    } else if (RowNumberRect(n).contains(point)) {
+      tip = QStringLiteral("Row ") + TwoDigits(n) + bottom;
+      area = RowNumberRect(n);
+    }
+  }
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this, area);
+  }
+  return true;
 }
 
 void PatchGrid::focusOutEvent(QFocusEvent* event) {

@@ -31,10 +31,18 @@ class PatchGrid : public QWidget {
   // Where box i stands in this control, and which box a point hits (-1: none).
   static QRect BoxRect(int index);
   static int BoxAt(QPoint point);
+  // Where the numbers above the columns and left of the rows stand.
+  static QRect ColumnNumberRect(int column);
+  static QRect RowNumberRect(int row);
+  // "Column 03, row 05": how a box is named to the user.
+  static QString BoxName(int index);
+  // The contrast ratio of two colours, 1 to 21, as accessibility guidelines count it.
+  static double Contrast(const QColor& a, const QColor& b);
 
   QSize sizeHint() const override;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -46,6 +54,8 @@ class PatchGrid : public QWidget {
 
  private:
   void UpdateBox(int index);
+  // Moves the keyboard focus to box i.
+  void SetCurrent(int index);
   const QPixmap& Indicator(bool enabled, bool checked, bool sunken);
 
 
