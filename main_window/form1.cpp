@@ -4,16 +4,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <functional>
 #include <optional>
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
 #include "main_window/colour_button.h"
+#include "main_window/frame.h"
 #include "main_window/frm_about.h"
 #include "main_window/frm_preview.h"
 #include "main_window/go_batch.h"
@@ -22,6 +26,7 @@
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
 #include "paths_dialog/paths_dialog.h"
+#include "platform/number_text.h"
 #include "platform/wine_folder.h"
 
 namespace {
@@ -41,7 +46,38 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, Q
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(QLatin1String(name));
   button->setGeometry(geometry);
+  button->setAutoDefault(true);  // Enter presses the focused button, as Space does
   return button;
+}
+
+// Makes a widget's tooltip afresh whenever it is about to be shown or the
+// widget takes the focus (where a screen reader reads it).
+class LiveToolTip : public QObject {
+ public:
+  LiveToolTip(QWidget* widget, std::function<QString()> text) : QObject(widget), text_(std::move(text)) {
+    widget->installEventFilter(this);
+    widget->setToolTip(text_());
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ToolTip || event->type() == QEvent::FocusIn) {
+      static_cast<QWidget*>(watched)->setToolTip(text_());
+    }
+    return false;
+  }
+
+ private:
+  std::function<QString()> text_;
+};
+
+// What Run Lighting would use, or why it would refuse.
+QString RunToolTip(const RunConfiguration& config, const std::string& separator) {
+  if (!go_batch::IsComplete(config)) {
+    return QStringLiteral("The configuration is incomplete: set the game folder, level and mod with File, Set Paths.");
+  }
+  return QStringLiteral("Runs the lighting with\nGame folder: %1\nLevel: %2\nMod: %3\nShadow darkness: %4")
+      .arg(FromUtf8(config.gamePath), FromUtf8(config.levelName), FromUtf8(config.modName),
+           FromUtf8(platform::NumberToText(config.shadowDarkness, separator)));
 }
 
 }  // namespace
@@ -58,6 +94,10 @@ Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), ser
   connect(&Timer1, &QTimer::timeout, this, Guarded(this, *services_.ui, &Form1::Timer1_Timer));
   BuildControls();
   BuildMenus();
+  // The client area is given: the window is neither resized nor maximised.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
   Form_Load();
 }
 
@@ -84,6 +124,9 @@ void Form1::BuildControls() {
   Combo1->setGeometry(TwipsRect(30, 510, 1035, 315));
   // activated: every choice by the user, also of the entry already chosen.
   connect(Combo1, &QComboBox::activated, this, Guarded(this, *services_.ui, &Form1::Combo1_Click));
+  Combo1->setToolTip(QStringLiteral("The boxes that can be marked, from the bottom-left corner:\n"
+                                    "4x4 opens 4 x 4, 8x8 opens 8 x 8, 16x16 opens 12 x 12,\n"
+                                    "32x32 the whole grid of 16 x 16"));
   CheckAll = Button(central_, "CheckAll", QStringLiteral("Select &All"), TwipsRect(1155, 510, 1755, 315));
   connect(CheckAll, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::CheckAll_Click));
   ClearAll = Button(central_, "ClearAll", QStringLiteral("&Clear Selection"), TwipsRect(3000, 510, 1965, 315));
@@ -91,7 +134,7 @@ void Form1::BuildControls() {
 
   CheckBoxArray = new PatchGrid(central_);
 
-  Frame1 = new QGroupBox(QStringLiteral("Options"), central_);
+  Frame1 = new Frame(QStringLiteral("Options"), central_);
   Frame1->setObjectName(QStringLiteral("Frame1"));
   Frame1->setGeometry(TwipsRect(0, 5880, 2535, 1170));
   TerrainCheck = StageBox(Frame1, "TerrainCheck", QStringLiteral("Generate &TerrainShadows"), TwipsRect(105, 210, 2220, 225));
@@ -102,7 +145,7 @@ void Form1::BuildControls() {
   connect(MergeCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::MergeCheck_Click));
   connect(ObjectCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::ObjectCheck_Click));
 
-  Frame2 = new QGroupBox(QStringLiteral("Execute"), central_);
+  Frame2 = new Frame(QStringLiteral("Execute"), central_);
   Frame2->setObjectName(QStringLiteral("Frame2"));
   Frame2->setGeometry(TwipsRect(2625, 5880, 2325, 1170));
   lmList_Button = Button(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
@@ -110,7 +153,15 @@ void Form1::BuildControls() {
   Go_Button = new ColourButton(QStringLiteral("Run &Lighting"), QColor(0, 255, 0), Frame2);
   Go_Button->setObjectName(QStringLiteral("Go_Button"));
   Go_Button->setGeometry(TwipsRect(210, 700, 2010, 375));
+  Go_Button->setAutoDefault(true);
   connect(Go_Button, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::Go_Button_Click));
+  new LiveToolTip(Go_Button, [this] { return RunToolTip(config_, services_.decimalSeparator); });
+
+  // The given geometry puts the right-most controls one pixel past the
+  // client area; they end at its edge.
+  for (QWidget* child : central_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    child->setGeometry(child->geometry() & central_->rect());
+  }
 
   StatusBar1 = new QLabel(kReady);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -117,6 +117,19 @@ TEST_F(Form1Test, ATransientTextReturnsToReadyWhenTheTimerFires) {
   EXPECT_FALSE(form->timer1().isActive()) << "a plain text starts no timer";
 }
 
+// The client area is given: the window can be neither resized nor maximised.
+TEST_F(Form1Test, TheMainWindowKeepsItsSize) {
+  form->show();
+  QApplication::processEvents();
+  const QSize given = form->size();
+  EXPECT_EQ(form->centralWidget()->size(), QSize(330, 471));
+  EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(form->minimumSize(), given);
+  EXPECT_EQ(form->maximumSize(), given);
+  form->resize(given + QSize(120, 80));
+  EXPECT_EQ(form->size(), given);
+}
+
 TEST_F(Form1Test, SetPathsEndsOnReady) {
   form->menuFilePaths_Click();
   EXPECT_EQ(form->statusText(), "Ready.");
