@@ -52,8 +52,9 @@ TEST_F(Form1Test, MenusStandInOrderWithTheirShortcuts) {
   EXPECT_EQ(texts(top[0]->menu()), (QStringList{"&Save\tCtrl+S", "&Load\tCtrl+L", "-", "Set &Paths\tCtrl+P", "-",
                                                 "E&xit\t"}));
   EXPECT_EQ(texts(top[1]->menu()),
-            (QStringList{"Export &lmList.dat\tCtrl+E", "-", "&Options\t", "-", "&Go!\tCtrl+G"}));
-  QMenu* options = top[1]->menu()->actions()[2]->menu();
+            (QStringList{"Export &lmList.dat\tCtrl+E", "&Import lmList.dat...\tCtrl+I", "-", "&Options\t", "-",
+                         "Pre&view go.bat...\tCtrl+R", "&Go!\tCtrl+G"}));
+  QMenu* options = top[1]->menu()->actions()[3]->menu();
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(texts(options), (QStringList{"Generate &TerrainShadows\t", "&Merge TerrainShadows\t",
                                         "&Generate ObjectShadows\t"}));
