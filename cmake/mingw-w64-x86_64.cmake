@@ -9,6 +9,15 @@ set(CMAKE_CXX_COMPILER ${mingw_triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingw_triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triple})
+# A static Qt built for Windows (scripts/build-windows): found like the mingw
+# runtime, with moc, rcc and uic taken from the host's Qt of the same version.
+set(STORMLINE_WINDOWS_QT "" CACHE PATH "Prefix of a Qt built for Windows")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES STORMLINE_WINDOWS_QT)
+if(STORMLINE_WINDOWS_QT)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${STORMLINE_WINDOWS_QT})
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
