@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// CommandLineToArgvW, which WIN32_LEAN_AND_MEAN leaves out.
+#include <shellapi.h>
 
 #include <cstdio>
 
