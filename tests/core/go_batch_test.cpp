@@ -112,6 +112,7 @@ TEST(GoBat, CompletenessNeedsAPositiveDarknessAndAllThreeTexts) {
       {[](RunConfiguration& c) { c.modName.clear(); }, false},
       {[](RunConfiguration& c) { c.shadowDarkness = 0; }, false},
       {[](RunConfiguration& c) { c.shadowDarkness = -1; }, false},
+      {[](RunConfiguration& c) { c.shadowDarkness = 0.01; }, true},
       {[](RunConfiguration& c) { c.shadowDarkness = std::numeric_limits<double>::quiet_NaN(); }, false},
       {[](RunConfiguration& c) { c.levelName = " "; }, true},
   };
@@ -155,6 +156,7 @@ TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
       {[](RunConfiguration& c) { c.gamePath = R"(ca\Stormline)"; }, "drive letter"},
       {[](RunConfiguration& c) { c.gamePath = R"(\\server\games)"; }, "drive letter"},
       {[](RunConfiguration& c) { c.gamePath = R"(1:\games)"; }, "drive letter"},
+      {[](RunConfiguration& c) { c.gamePath = R"(_:\games)"; }, "drive letter"},  // between Z and a
       {[](RunConfiguration& c) { c.gamePath = "z:"; }, nullptr},
       // The mod name stands bare: a blank would add arguments.
       {[](RunConfiguration& c) { c.modName = "My Mod"; }, "Mod Name"},
