@@ -1,6 +1,9 @@
 // Renders the tool's windows to PNG files for the README and for a look by
 // eye, and the tool's icon to the .ico file that the Windows build embeds:
-// screenshots OUTPUT_FOLDER [ICON_FILE]. Runs offscreen.
+// screenshots [--dark] [--suffix TEXT] OUTPUT_FOLDER [ICON_FILE]. --dark
+// renders under a dark colour scheme; TEXT goes after each picture's name
+// ("main_window@2x.png"). The scale is QT_SCALE_FACTOR's. Runs offscreen or
+// on a display.
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
@@ -14,6 +17,7 @@
 #include "main_window/frm_about.h"
 #include "main_window/patch_grid.h"
 #include "paths_dialog/paths_dialog.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/recording_starter.h"
 #include "tests/support/scripted_ui.h"
 
@@ -88,7 +92,18 @@ bool SaveIcon(const QString& file) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QStringList args = QApplication::arguments().mid(1);
+  QString suffix;
+  if (args.value(0) == QLatin1String("--dark")) {
+    args.removeFirst();
+    QApplication::setPalette(DarkPalette());
+  }
+  if (args.value(0) == QLatin1String("--suffix")) {
+    suffix = args.value(1);
+    args = args.mid(2);
+  }
+  const QString out = args.isEmpty() ? QStringLiteral(".") : args[0];
+  const QString icon = args.value(1);
   QDir().mkpath(out);
 
   ScriptedUi ui;
@@ -101,16 +116,16 @@ int main(int argc, char* argv[]) {
     form.patchGrid()->clickBox(patch);
   form.setTerrainCheck(true);
   form.setMergeCheck(true);
-  bool ok = Save(&form, out + QStringLiteral("/main_window.png"));
+  bool ok = Save(&form, out + QStringLiteral("/main_window") + suffix + QStringLiteral(".png"));
 
   form.setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
   form.setLevelName(QStringLiteral("Coast"));
   form.setModName(QStringLiteral("Stormline"));
   form.menuFilePaths_Click();
-  ok = Save(form.pathsDialog(), out + QStringLiteral("/paths_dialog.png")) && ok;
+  ok = Save(form.pathsDialog(), out + QStringLiteral("/paths_dialog") + suffix + QStringLiteral(".png")) && ok;
 
   form.menuAbout_Click();
-  ok = Save(form.aboutBox(), out + QStringLiteral("/about.png")) && ok;
-  if (argc > 2) ok = SaveIcon(QString::fromLocal8Bit(argv[2])) && ok;
+  ok = Save(form.aboutBox(), out + QStringLiteral("/about") + suffix + QStringLiteral(".png")) && ok;
+  if (!icon.isEmpty()) ok = SaveIcon(icon) && ok;
   return ok ? 0 : 1;
 }
