@@ -17,4 +17,4 @@ need_packages() {
 
 # What the tool and its native tests need to build.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev googletest
-                fonts-liberation2)
+                fonts-liberation2 libx11-dev)

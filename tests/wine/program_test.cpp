@@ -65,7 +65,7 @@ void ClickAt(QPoint point) {
   std::this_thread::sleep_for(700ms);
 }
 void Activate(unsigned long window) {
-  Shell("xdotool windowactivate --sync " + std::to_string(window) + " 2>/dev/null");
+  Shell("timeout 5 xdotool windowactivate --sync " + std::to_string(window) + " 2>/dev/null");
   std::this_thread::sleep_for(300ms);
 }
 
@@ -182,6 +182,34 @@ class Program : public testing::TestWithParam<Kind> {
   XDisplay::Shown main_{};
 };
 
+// The zip as shipped: the program and its readme, the program a static
+// Windows GUI program that carries its icon and version 1.0.
+TEST(WindowsZip, HoldsAStaticGuiProgramWithIconAndVersionAndAReadme) {
+  const std::string zip = Env("STORMLINE_WINDOWS_ZIP");
+  if (zip.empty()) GTEST_SKIP() << "needs the Windows zip: run scripts/test-windows";
+  EXPECT_EQ(Shell("unzip -Z1 " + Quoted(zip)), "StormlineLighting.exe\nREADME.txt");
+  TempFolder unpacked;
+  Shell("unzip -q " + Quoted(zip) + " -d " + Quoted(unpacked.path()));
+  const std::string exe = unpacked.File("StormlineLighting.exe");
+  const std::string headers = Shell("x86_64-w64-mingw32-objdump -p " + Quoted(exe));
+  EXPECT_NE(headers.find("(Windows GUI)"), std::string::npos) << "not the GUI subsystem";
+  const std::string dlls = Shell("x86_64-w64-mingw32-objdump -p " + Quoted(exe) + " | grep 'DLL Name'");
+  for (const char* own : {"Qt6", "libgcc", "libstdc++", "libwinpthread"}) {
+    EXPECT_EQ(dlls.find(own), std::string::npos) << "needs a DLL of its own: " << own << "\n" << dlls;
+  }
+  // The resource directory's types: 3 icon, 0xe icon group, 0x10 version.
+  for (const char* type : {"ID: 0x000003,", "ID: 0x00000e,", "ID: 0x000010,"}) {
+    EXPECT_NE(headers.find(type), std::string::npos) << "no resource of type " << type;
+  }
+  // The fixed version block: its signature, its layout, then 1.0.0.0 twice.
+  const std::string bytes = TempFolder::Read(exe);
+  const std::string version("\xBD\x04\xEF\xFE\x00\x00\x01\x00"
+                            "\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00",
+                            24);
+  EXPECT_NE(bytes.find(version), std::string::npos) << "no version 1.0";
+  EXPECT_NE(Shell("unzip -p " + Quoted(zip) + " README.txt").find("StormlineLighting.exe"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, Program, testing::Values(Kind{"windows", true}, Kind{"linux", false}),
                          [](const testing::TestParamInfo<Kind>& kind) { return std::string(kind.param.name); });
 
@@ -291,9 +319,9 @@ TEST_P(Program, ASavedSettingRunsEveryStageThroughGoBat) {
   Keys("ctrl+g");
   if (GetParam().windows) {
     EXPECT_TRUE(WaitUntil([&] { return TempFolder::Exists(game.File("running")); })) << "the game did not start";
+    // A console of its own is titled with its interpreter.
     const auto console = NewWindow(before);
-    EXPECT_TRUE(console) << "go.bat ran in no window of its own";
-    if (console) std::cout << "console window: " << console->title << "\n";
+    EXPECT_TRUE(console && console->title.ends_with("\\cmd.exe")) << "go.bat ran in no console of its own";
     Shot("run-console");
     std::filesystem::remove(TempFolder::FromUtf8(game.File("hold")));
   }
