@@ -4,6 +4,12 @@
 #include <QStyleOptionGroupBox>
 #include <qdrawutil.h>
 
+namespace {
+
+constexpr int kCaptionLeft = 8;  // where the Windows style begins a frame's caption
+
+}  // namespace
+
 Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
 
 QRect Frame::CaptionRect() const {
@@ -11,7 +17,7 @@ QRect Frame::CaptionRect() const {
   // A blank's width around the text keeps the border off its first and last letter.
   const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
   const int width = metrics.size(Qt::TextShowMnemonic, title()).width() + blank;
-  return QRect(8 - blank / 2, 0, width, metrics.height());
+  return QRect(kCaptionLeft - blank / 2, 0, width, metrics.height());
 }
 
 void Frame::paintEvent(QPaintEvent*) {
