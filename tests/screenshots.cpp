@@ -96,6 +96,9 @@ int main(int argc, char* argv[]) {
   QString suffix;
   if (args.value(0) == QLatin1String("--dark")) {
     args.removeFirst();
+    // Windows shows a dark scheme in high contrast only, without visual
+    // styles: its classic controls in the scheme's colours.
+    if (QApplication::style()->name() == QLatin1String("windowsvista")) QApplication::setStyle(QStringLiteral("Windows"));
     QApplication::setPalette(DarkPalette());
   }
   if (args.value(0) == QLatin1String("--suffix")) {
