@@ -413,7 +413,7 @@ void Form1::lmList_Button_Click() {
 
 void Form1::Go_Button_Click() {
   if (!go_batch::IsComplete(config_)) {
-    ShowTransientStatus(QStringLiteral("Error: Incomplete Config. Set Paths or Load Config."));
+    ShowTransientStatus(FromUtf8(std::string(go_batch::kIncompleteStatus)));
     return;
   }
   if (const platform::Status checked = go_batch::CheckRun(config_, services_.decimalSeparator); !checked) {
