@@ -58,14 +58,6 @@ windows_qt_source_entry() {
   "${sudo[@]}" apt-get update -q
 }
 
-# Qt 6.4's Windows plugin reaches for the dynamic OpenGL loader even where
-# OpenGL is off; the tool draws no OpenGL, so that check is always false.
-windows_qt_patch() {
-  local file=$1/src/plugins/platforms/windows/qwindowswindow.cpp
-  grep -q 'QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)' "$file" ||
-    sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' "$file"
-}
-
 windows_qt_build() {
   local version=$1 cache=$2
   local work=$cache.work
@@ -85,7 +77,6 @@ windows_qt_build() {
   tar -xf "$tarball" -C "$work"
   local src
   src=$(find "$work" -maxdepth 1 -type d -name 'qtbase*' | head -1)
-  windows_qt_patch "$src"
   local here
   here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
   cmake -S "$src" -B "$work/build" -G Ninja \
