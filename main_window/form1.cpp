@@ -416,8 +416,10 @@ void Form1::Go_Button_Click() {
     ShowTransientStatus(FromUtf8(std::string(go_batch::kIncompleteStatus)));
     return;
   }
-  if (const platform::Status checked = go_batch::CheckRun(config_, services_.decimalSeparator); !checked) {
-    ShowError(FromUtf8(checked.message()));
+  // Checked and made once, before the question, written only after it.
+  std::string bytes;
+  if (const platform::Status made = go_batch::ScriptBytes({config_}, services_.decimalSeparator, bytes); !made) {
+    ShowError(FromUtf8(made.message()));
     return;
   }
   // Otherwise the interpreter fails in a window that closes at once, while
@@ -430,9 +432,7 @@ void Form1::Go_Button_Click() {
     if (services_.ui->ShowMessage(this, question) != UiServices::Answer::Yes) return;
   }
   const std::string script = platform::JoinPath(services_.toolFolder, go_batch::kScriptName);
-  if (const platform::Status written =
-          go_batch::WriteScript(*services_.fs, script, config_, services_.decimalSeparator);
-      !written) {
+  if (const platform::Status written = platform::WriteFileReplacing(*services_.fs, script, bytes); !written) {
     ShowError(FromUtf8(written.message()));
     return;
   }

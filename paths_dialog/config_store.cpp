@@ -210,14 +210,13 @@ Status ReadFile(const platform::FileSystem& fs, const std::string& path, std::st
   return fs.ReadAll(path, bytes, kMaxFileBytes);
 }
 
-// "(Current)" and the names of the file's sections, in file order.
-std::vector<std::string> ListOf(std::string_view bytes) {
-  std::vector<std::string> list(1, std::string(kCurrentEntry));
+// The names of the file's sections in file order, after those given.
+std::vector<std::string> NamesOf(std::string_view bytes, std::vector<std::string> names = {}) {
   ForEachSection(bytes, [&](const Section& section) {
-    list.push_back(HeaderName(section.header));
+    names.push_back(HeaderName(section.header));
     return true;
   });
-  return list;
+  return names;
 }
 
 }  // namespace
@@ -228,8 +227,7 @@ Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folde
   if (!fs.Exists(ini)) return Status::Ok();
   std::string bytes;
   if (Status read = ReadFile(fs, ini, bytes); !read) return read;
-  names = ListOf(bytes);
-  names.erase(names.begin());
+  names = NamesOf(bytes);
   return Status::Ok();
 }
 
@@ -315,7 +313,7 @@ Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, st
   if (Status written = platform::WriteFileReplacing(fs, ini, bytes, tmp); !written) {
     return Status::Failure(written.message() + std::string(kUnchanged));
   }
-  list = ListOf(bytes);
+  list = NamesOf(bytes, {std::string(kCurrentEntry)});
   return Status::Ok();
 }
 
