@@ -116,13 +116,20 @@ def apply(text, site):
     return "\n".join(lines)
 
 
-def run(cmd, cwd=None, env=None, timeout=None):
+def run(cmd, cwd=None, env=None, timeout=None, failed=None):
+    """The exit status; the names of failing tests are added to failed."""
     try:
-        r = subprocess.run(cmd, cwd=cwd, env=env, timeout=timeout, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-        return r.returncode
+        r = subprocess.run(cmd, cwd=cwd, env=env, timeout=timeout, stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, text=True, errors="replace")
     except subprocess.TimeoutExpired:
+        if failed is not None:
+            failed.add(f"{os.path.basename(cmd[0])}:timeout")
         return "timeout"
+    if failed is not None and r.returncode != 0:
+        names = set(re.findall(r"^\[  FAILED  \] ([\w/.]+)", r.stdout, re.M))
+        names |= set(re.findall(r"^\s+\d+ - ([\w/.]+) \(", r.stdout, re.M))  # ctest's list
+        failed |= names or {f"{os.path.basename(cmd[0])}:exit {r.returncode}"}
+    return r.returncode
 
 
 class Worker:
@@ -158,14 +165,14 @@ class Worker:
                 sys.exit("the unmutated Windows suite fails under Wine")
 
     def native_runs(self):
-        return [[os.path.join(self.native, "tests", t), "--gtest_brief=1", "--gtest_fail_fast"]
-                for t in self.native_targets]
+        return [[os.path.join(self.native, "tests", t), "--gtest_brief=1"] for t in self.native_targets]
 
     def wine_runs(self):
         return [["ctest", "--test-dir", self.windows, "--stop-on-failure", "--timeout", "120"]]
 
-    def try_mutant(self, site):
-        """killed, survived, or None where the mutant does not build."""
+    def try_mutant(self, site, failed):
+        """killed, survived, or None where the mutant does not build; the tests that
+        fail are added to failed (every native test, the first Windows one)."""
         rel = site[0]
         windows_only = rel.endswith("_win.cpp") or rel.endswith("win_text.h")
         posix_only = rel.endswith("_posix.cpp")
@@ -187,9 +194,8 @@ class Worker:
             if any(run(b) != 0 for b in build):
                 return None
             for cmd in runs:
-                if run(cmd, env=ENV, timeout=300) != 0:
-                    return "killed"
-            return "survived"
+                run(cmd, env=ENV, timeout=300, failed=failed)
+            return "killed" if failed else "survived"
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)
@@ -207,6 +213,7 @@ def main():
     parser.add_argument("--baseline", help="file of mutant ids an earlier run killed, to compare with")
     parser.add_argument("--write-killed", help="write the ids this run kills to this file")
     parser.add_argument("--no-wine", action="store_true", help="leave out mutants in Windows-only code")
+    parser.add_argument("--only", help="try just the mutants of this file of ids (a quick re-check)")
     args = parser.parse_args()
 
     files = [rel for rel in subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
@@ -225,9 +232,14 @@ def main():
     random.Random(args.seed).shuffle(sites)
     if args.no_wine:
         sites = [s for s in sites if not (s[0].endswith("_win.cpp") or s[0].endswith("win_text.h"))]
+    if args.only:
+        with open(args.only) as f:
+            wanted = {l.split()[0] for l in f if l.strip()}
+        sites = [s for s in sites if mutant_id(s) in wanted]
     lock = threading.Lock()
     state = {"next": 0, "tried": 0}
     killed, survived, unbuilt = [], [], []
+    killers = {}
 
     def work(worker):
         while True:
@@ -237,13 +249,15 @@ def main():
                 site = sites[state["next"]]
                 state["next"] += 1
                 state["tried"] += 1  # counted now, given back if it does not build
-            outcome = worker.try_mutant(site)
+            failed = set()
+            outcome = worker.try_mutant(site, failed)
             with lock:
                 if outcome is None:
                     state["tried"] -= 1
                     unbuilt.append(site)
                     continue
                 (killed if outcome == "killed" else survived).append((mutant_id(site), site))
+                killers[mutant_id(site)] = sorted(failed)
                 done = len(killed) + len(survived)
                 print(f"[{done}/{args.count}] {outcome}: {site[0]}:{site[1]} {site[5]} {site[3]!r} -> {site[4]!r}",
                       flush=True)
@@ -263,7 +277,7 @@ def main():
     if args.write_killed:
         with open(args.write_killed, "w") as f:
             for mid, (rel, line, col, old, new, kind) in sorted(killed, key=lambda e: (e[1][0], e[1][1])):
-                f.write(f"{mid} {rel}:{line} {kind} {old!r} -> {new!r}\n")
+                f.write(f"{mid} {rel}:{line} {kind} {old!r} -> {new!r} | {' '.join(killers[mid])}\n")
     if args.baseline:
         with open(args.baseline) as f:
             before = {l.split()[0]: l.strip() for l in f if l.strip()}
