@@ -259,8 +259,8 @@ def main():
                 (killed if outcome == "killed" else survived).append((mutant_id(site), site))
                 killers[mutant_id(site)] = sorted(failed)
                 done = len(killed) + len(survived)
-                print(f"[{done}/{args.count}] {outcome}: {site[0]}:{site[1]} {site[5]} {site[3]!r} -> {site[4]!r}",
-                      flush=True)
+                print(f"[{done}/{args.count}] {outcome}: {site[0]}:{site[1]} {site[5]} {site[3]!r} -> {site[4]!r}"
+                      + (f" | {' '.join(sorted(failed))}" if failed else ""), flush=True)
 
     threads = [threading.Thread(target=work, args=(w,)) for w in workers]
     for t in threads:
