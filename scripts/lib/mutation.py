@@ -71,7 +71,9 @@ def sites_in(path, text):
                     break
             if end is not None:
                 cond = code[m.end():end]
-                sites.append((number, m.end(), "(" + cond + ")", "(!(" + cond + "))", "condition"))
+                init, _, test = cond.rpartition("; ")  # if (init; test)
+                negated = f"({init}; !({test}))" if init else f"(!({cond}))"
+                sites.append((number, m.end() - 1, "(" + cond + ")", negated, "condition"))
         for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", code):
             if not in_string(m.start()) and not re.search(r"\w$", code[:m.start()]):
                 value = int(m.group(1))
