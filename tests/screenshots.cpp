@@ -8,9 +8,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QMenu>
-#include <QMenuBar>
 
 #include "main_window/app_icon.h"
 #include "main_window/form1.h"
@@ -29,10 +26,11 @@ bool Save(QWidget* widget, const QString& file) {
   return widget->grab().save(file);
 }
 
-void Put16(QByteArray& out, int value) { out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF)); }
-void Put32(QByteArray& out, qint64 value) {
-  Put16(out, int(value & 0xFFFF));
-  Put16(out, int((value >> 16) & 0xFFFF));
+// Little-endian fields, each a value and its number of bytes.
+void Put(QByteArray& out, std::initializer_list<std::pair<qint64, int>> fields) {
+  for (const auto& [value, bytes] : fields) {
+    for (int i = 0; i < bytes; ++i) out.append(char((value >> (8 * i)) & 0xFF));
+  }
 }
 
 // One icon image: 32-bit BGRA rows bottom up with an all-zero AND mask, as
@@ -41,47 +39,26 @@ void Put32(QByteArray& out, qint64 value) {
 QByteArray IconImage(int size) {
   const QImage image = AppIconPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
   QByteArray out;
-  if (size >= 128) {
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return out;
-  }
-  const int maskRow = ((size + 31) / 32) * 4;
-  Put32(out, 40);
-  Put32(out, size);
-  Put32(out, 2 * size);  // the colour rows and the mask rows
-  Put16(out, 1);
-  Put16(out, 32);
-  Put32(out, 0);
-  Put32(out, 4 * size * size + maskRow * size);
-  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  QBuffer buffer(&out);
+  if (size >= 128) return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") ? out : QByteArray();
+  const int mask = (size + 31) / 32 * 4 * size;
+  // Header size, width, height of colour and mask rows, 1 plane, 32 bits,
+  // no compression, image size, then resolution and colour counts unset.
+  Put(out, {{40, 4}, {size, 4}, {2 * size, 4}, {1, 2}, {32, 2}, {0, 4}, {4 * size * size + mask, 4}, {0, 8}, {0, 8}});
   for (int y = size - 1; y >= 0; --y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < size; ++x) {
-      out.append(char(qBlue(row[x]))).append(char(qGreen(row[x]))).append(char(qRed(row[x]))).append(char(qAlpha(row[x])));
-    }
+    for (int x = 0; x < size; ++x) Put(out, {{image.pixel(x, y), 4}});
   }
-  out.append(QByteArray(maskRow * size, '\0'));
-  return out;
+  return out + QByteArray(mask, '\0');
 }
 
 bool SaveIcon(const QString& file) {
   const int sizes[] = {16, 24, 32, 48, 64, 128, 256};
-  QByteArray head;
-  QByteArray images;
-  Put16(head, 0);
-  Put16(head, 1);  // an icon, not a cursor
-  Put16(head, int(std::size(sizes)));
-  const qint64 first = 6 + 16 * qint64(std::size(sizes));
+  QByteArray head, images;
+  Put(head, {{0, 2}, {1, 2}, {std::size(sizes), 2}});  // an icon, not a cursor
   for (const int size : sizes) {
     const QByteArray image = IconImage(size);
-    head.append(char(size & 0xFF)).append(char(size & 0xFF));  // 256 is written as 0
-    head.append(char(0)).append(char(0));
-    Put16(head, 1);
-    Put16(head, 32);
-    Put32(head, image.size());
-    Put32(head, first + images.size());
+    // Width and height (256 as 0), no palette, 1 plane, 32 bits, size, offset.
+    Put(head, {{size, 1}, {size, 1}, {0, 2}, {1, 2}, {32, 2}, {image.size(), 4}, {6 + 16 * 7 + images.size(), 4}});
     images += image;
   }
   QFile out(file);
@@ -93,7 +70,6 @@ bool SaveIcon(const QString& file) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QStringList args = QApplication::arguments().mid(1);
-  QString suffix;
   if (args.value(0) == QLatin1String("--dark")) {
     args.removeFirst();
     // Windows shows a dark scheme in high contrast only, without visual
@@ -101,34 +77,29 @@ int main(int argc, char* argv[]) {
     if (QApplication::style()->name() == QLatin1String("windowsvista")) QApplication::setStyle(QStringLiteral("Windows"));
     QApplication::setPalette(DarkPalette());
   }
-  if (args.value(0) == QLatin1String("--suffix")) {
-    suffix = args.value(1);
-    args = args.mid(2);
-  }
-  const QString out = args.isEmpty() ? QStringLiteral(".") : args[0];
-  const QString icon = args.value(1);
+  const bool suffixed = args.value(0) == QLatin1String("--suffix");
+  const QString suffix = suffixed ? args.value(1) : QString();
+  args = args.mid(suffixed ? 2 : 0);
+  const QString out = args.value(0, QStringLiteral("."));
   QDir().mkpath(out);
+  const auto file = [&](const char* name) { return out + QLatin1Char('/') + QLatin1String(name) + suffix + ".png"; };
 
   ScriptedUi ui;
   RecordingStarter starter;
   Form1 form({&ui, &starter, &platform::RealFileSystem(), QDir::tempPath().toStdString(), "."});
-  auto* combo = form.findChild<QComboBox*>(QStringLiteral("Combo1"));
-  combo->setCurrentIndex(1);
+  form.findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(1);
   form.Combo1_Click();
   for (const int patch : {0, 1, 2, 16, 17, 18, 19, 33, 34, 35, 50, 51, 52, 67, 68, 84, 85, 101, 119})
     form.patchGrid()->clickBox(patch);
   form.setTerrainCheck(true);
   form.setMergeCheck(true);
-  bool ok = Save(&form, out + QStringLiteral("/main_window") + suffix + QStringLiteral(".png"));
-
+  bool ok = Save(&form, file("main_window"));
   form.setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
   form.setLevelName(QStringLiteral("Coast"));
   form.setModName(QStringLiteral("Stormline"));
   form.menuFilePaths_Click();
-  ok = Save(form.pathsDialog(), out + QStringLiteral("/paths_dialog") + suffix + QStringLiteral(".png")) && ok;
-
+  ok = Save(form.pathsDialog(), file("paths_dialog")) && ok;
   form.menuAbout_Click();
-  ok = Save(form.aboutBox(), out + QStringLiteral("/about") + suffix + QStringLiteral(".png")) && ok;
-  if (!icon.isEmpty()) ok = SaveIcon(icon) && ok;
-  return ok ? 0 : 1;
+  ok = Save(form.aboutBox(), file("about")) && ok;
+  return (args.value(1).isEmpty() || SaveIcon(args.value(1))) && ok ? 0 : 1;
 }

@@ -2,207 +2,135 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <optional>
+#include <sstream>
+#include <tuple>
 
+#include "main_window/command_line.h"
+#include "tests/support/recording_starter.h"
 #include "tests/support/temp_folder.h"
 
+// The exact bytes of go.bat, here and nowhere else, and the runs refused.
 namespace {
 
-RunConfiguration Coast() {
-  RunConfiguration config;
-  config.gamePath = R"(C:\Games\Stormline)";
-  config.levelName = "Coast";
-  config.modName = "Stormline";
-  return config;
+using R = RunConfiguration;
+using Names = std::vector<std::string>;
+const std::string kCd = "@cd C:\\Games\\Stormline\r\n@C:\r\n";
+const std::string kGame = R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )";
+const std::string kTerrain = kGame + R"(+traceTerrainShadows "stormline\levels\Coast\" "Coast\lmList.dat" )"
+                             R"("C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures")" "\r\n";
+const std::string kObject = kGame + R"(+traceObjectShadows "stormline\levels\Coast\")" "\r\n";
+std::string Merge(const std::string& darkness) {
+  return kGame + R"(+mergeTerrainShadows "stormline\levels\Coast\ )" + darkness + " 0.4\"\r\n";
 }
+const std::string kBay = "@cd D:\\My Bay\r\n@D:\r\n"
+    R"("D:\My Bay\Stormline.exe" +game Hyx +workingFolder "D:\My Bay\ShadowWork\" )"
+    R"(+traceObjectShadows "stormline\levels\Big Bay\")" "\r\n";
 
-const std::string kCdCoast = "@cd C:\\Games\\Stormline\r\n@C:\r\n";
-const std::string kTerrainCoast =
-    R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-    R"(+traceTerrainShadows "stormline\levels\Coast\" "Coast\lmList.dat" )"
-    R"("C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures")"
-    "\r\n";
-const std::string kMergeCoast15 =
-    R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-    R"(+mergeTerrainShadows "stormline\levels\Coast\ 1.5 0.4")"
-    "\r\n";
-const std::string kObjectCoast =
-    R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-    R"(+traceObjectShadows "stormline\levels\Coast\")"
-    "\r\n";
-
-struct ScriptCase {
-  const char* name;
-  RunConfiguration config;
-  const char* separator;
-  std::string expected;
-};
-
-RunConfiguration With(RunConfiguration config, void (*change)(RunConfiguration&)) {
-  change(config);
-  return config;
-}
-
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
-
-class ScriptBytes : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(ScriptBytes, AreExactlyTheLinesOfTheRun) {
-  const ScriptCase& c = GetParam();
-  TempFolder folder;
-  const std::string script = folder.File("go.bat");
-  TempFolder::Write(script, "@echo an older and much longer script\r\n@echo that must not survive\r\n"
-                            "@echo in any part\r\n@echo at all\r\n@echo whatsoever\r\n");
-  ASSERT_TRUE(go_batch::WriteScript(platform::RealFileSystem(), script, c.config, c.separator));
-  EXPECT_EQ(TempFolder::Read(script), c.expected);
-  EXPECT_EQ(folder.Count(), 1u) << "no temporary file stays behind";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    GoBat, ScriptBytes,
-    testing::Values(
-        ScriptCase{"AllStagesOff", Coast(), ".", kCdCoast},
-        ScriptCase{"AllStagesInOrder",
-                   With(Coast(), [](RunConfiguration& c) { c.terrainBoolean = c.mergeBoolean = c.objectBoolean = true; }),
-                   ".", kCdCoast + kTerrainCoast + kMergeCoast15 + kObjectCoast},
-        ScriptCase{"TerrainAlone", With(Coast(), [](RunConfiguration& c) { c.terrainBoolean = true; }), ".",
-                   kCdCoast + kTerrainCoast},
-        ScriptCase{"ObjectAlone", With(Coast(), [](RunConfiguration& c) { c.objectBoolean = true; }), ".",
-                   kCdCoast + kObjectCoast},
-        ScriptCase{"BlanksInGamePath",
-                   With(Coast(),
-                        [](RunConfiguration& c) {
-                          c.gamePath = R"(D:\My Games\Storm line)";
-                          c.levelName = "Big Bay";
-                          c.modName = "Hyx";
-                          c.objectBoolean = true;
-                        }),
-                   ".",
-                   "@cd D:\\My Games\\Storm line\r\n@D:\r\n"
-                   R"("D:\My Games\Storm line\Stormline.exe" +game Hyx +workingFolder "D:\My Games\Storm line\ShadowWork\" )"
-                   R"(+traceObjectShadows "stormline\levels\Big Bay\")"
-                   "\r\n"},
-        ScriptCase{"DarknessTwo",
-                   With(Coast(), [](RunConfiguration& c) { c.mergeBoolean = true, c.shadowDarkness = 2; }), ".",
-                   kCdCoast +
-                       R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-                       R"(+mergeTerrainShadows "stormline\levels\Coast\ 2 0.4")"
-                       "\r\n"},
-        ScriptCase{"DarknessOneTenth",
-                   With(Coast(), [](RunConfiguration& c) { c.mergeBoolean = true, c.shadowDarkness = 0.1; }), ".",
-                   kCdCoast +
-                       R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-                       R"(+mergeTerrainShadows "stormline\levels\Coast\ 0.1 0.4")"
-                       "\r\n"},
-        ScriptCase{"GermanDecimalSeparator", With(Coast(), [](RunConfiguration& c) { c.mergeBoolean = true; }), ",",
-                   kCdCoast +
-                       R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
-                       R"(+mergeTerrainShadows "stormline\levels\Coast\ 1,5 0.4")"
-                       "\r\n"}),
-    [](const testing::TestParamInfo<ScriptCase>& p) { return p.param.name; });
-
-TEST(GoBat, CompletenessNeedsAPositiveDarknessAndAllThreeTexts) {
-  const struct {
-    void (*change)(RunConfiguration&);
-    bool complete;
-  } cases[] = {
-      {[](RunConfiguration&) {}, true},
-      {[](RunConfiguration& c) { c.gamePath.clear(); }, false},
-      {[](RunConfiguration& c) { c.levelName.clear(); }, false},
-      {[](RunConfiguration& c) { c.modName.clear(); }, false},
-      {[](RunConfiguration& c) { c.shadowDarkness = 0; }, false},
-      {[](RunConfiguration& c) { c.shadowDarkness = -1; }, false},
-      {[](RunConfiguration& c) { c.shadowDarkness = 0.01; }, true},
-      {[](RunConfiguration& c) { c.shadowDarkness = std::numeric_limits<double>::quiet_NaN(); }, false},
-      {[](RunConfiguration& c) { c.levelName = " "; }, true},
+TEST(GoBat, HoldsTheLinesOfTheRunByteForByte) {
+  const std::tuple<R, const char*, std::string> cases[] = {
+      {{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, false, false}, ".", kCd},
+      {{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, true, true, true}, ".", kCd + kTerrain + Merge("1.5") + kObject},
+      {{"C:\\Games\\Stormline", "Coast", "Stormline", 0.1, false, true, false}, ".", kCd + Merge("0.1")},
+      {{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, true, false}, ",", kCd + Merge("1,5")},
+      {{"D:\\My Bay", "Big Bay", "Hyx", 1.5, false, false, true}, ".", kBay},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(go_batch::IsComplete(With(Coast(), c.change)), c.complete);
-  }
-  EXPECT_FALSE(go_batch::IsComplete(RunConfiguration{})) << "the start-up configuration is incomplete";
-}
-
-// Nothing reaches the command interpreter that would run anything but
-// what was typed.
-TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
-  const struct {
-    void (*change)(RunConfiguration&);
-    const char* field;  // what the message names; nullptr: accepted
-    const char* separator = ".";
-  } cases[] = {
-      {[](RunConfiguration& c) { c.modName = "Stormline & del file"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = "a|b"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = "a>b"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = "a<b"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = "a^b"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = "%PATH%"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.gamePath = R"(C:\A&B)"; }, "Game Path"},
-      {[](RunConfiguration& c) { c.gamePath = R"(C:\A^B)"; }, "Game Path"},
-      {[](RunConfiguration& c) { c.gamePath = "C:\\\"x"; }, "Game Path"},
-      {[](RunConfiguration& c) { c.gamePath = "C:\\x\ny"; }, "Game Path"},
-      {[](RunConfiguration& c) { c.levelName = "a%b"; }, "Level Name"},
-      {[](RunConfiguration& c) { c.levelName = "a\"b"; }, "Level Name"},
-      {[](RunConfiguration& c) { c.levelName = "a\rb"; }, "Level Name"},
-      {[](RunConfiguration& c) { c.levelName = "Sand & Sea"; }, nullptr},  // always quoted
-      {[](RunConfiguration& c) { c.levelName = "K\xC3\xBCste"; }, "Level Name"},  // cmd would read the 1252 byte as OEM
-      {[](RunConfiguration& c) { c.modName = "\xE2\x82\xAC"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.gamePath = "C:\\a\x1A"; }, "Game Path"},  // ends a batch file early
-      {[](RunConfiguration& c) { c.levelName = "a\tb"; }, "Level Name"},
-      {[](RunConfiguration& c) { c.levelName = "K\xC5\x82obuk"; }, "Level Name"},  // not in the code page either
-      {[](RunConfiguration& c) { c.gamePath = "C:\\\xE6\xB8\xB8"; }, "Game Path"},
-      {[](RunConfiguration& c) { c.modName = "\xFF"; }, "Mod Name"},  // not UTF-8 at all
-      // Line 2 runs "@" and two characters: only a drive letter and colon is safe.
-      {[](RunConfiguration& c) { c.gamePath = "G"; }, "drive letter"},
-      {[](RunConfiguration& c) { c.gamePath = R"(ca\Stormline)"; }, "drive letter"},
-      {[](RunConfiguration& c) { c.gamePath = R"(\\server\games)"; }, "drive letter"},
-      {[](RunConfiguration& c) { c.gamePath = R"(1:\games)"; }, "drive letter"},
-      {[](RunConfiguration& c) { c.gamePath = R"(_:\games)"; }, "drive letter"},  // between Z and a
-      {[](RunConfiguration& c) { c.gamePath = "z:"; }, nullptr},
-      // The mod name stands bare: a blank would add arguments.
-      {[](RunConfiguration& c) { c.modName = "My Mod"; }, "Mod Name"},
-      {[](RunConfiguration& c) { c.modName = R"(X +workingFolder C:\evil)"; }, "Mod Name"},
-      // The darkness text, where the merge line holds it.
-      {[](RunConfiguration& c) { c.mergeBoolean = true; }, "Shadow Darkness", "\"&"},
-      {[](RunConfiguration& c) { c.mergeBoolean = true; }, "Shadow Darkness", "%"},
-      {[](RunConfiguration&) {}, nullptr, "\"&"},
-      // The interpreter reads 8191 characters a line: "@cd C:\" and 8184 more.
-      {[](RunConfiguration& c) { c.gamePath = "C:\\" + std::string(8184, 'a'); }, nullptr},
-      {[](RunConfiguration& c) { c.gamePath = "C:\\" + std::string(8185, 'a'); }, "8191"},
-      {[](RunConfiguration& c) { c.levelName = std::string(2700, 'a') + "&canary&", c.terrainBoolean = true; }, "8191"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [config, separator, bytes] : cases) {
     TempFolder folder;
-    const std::string script = folder.File("go.bat");
-    const std::string old = "@echo old\r\n";
-    TempFolder::Write(script, old);
-    const RunConfiguration config = With(Coast(), c.change);
-    const platform::Status status = go_batch::WriteScript(platform::RealFileSystem(), script, config, c.separator);
-    if (!c.field) {
-      EXPECT_TRUE(status) << status.message();
-      continue;
-    }
-    ASSERT_FALSE(status) << c.field;
-    EXPECT_NE(status.message().find(c.field), std::string::npos) << status.message();
-    EXPECT_EQ(TempFolder::Read(script), old) << "a refused run leaves the old script";
-    EXPECT_EQ(folder.Count(), 1u);
+    TempFolder::Write(folder.File("go.bat"), "@echo an older, longer script that must not survive\r\n" + kCd + kCd);
+    ASSERT_TRUE(go_batch::WriteScript(platform::RealFileSystem(), folder.File("go.bat"), config, separator));
+    EXPECT_EQ(std::tuple(TempFolder::Read(folder.File("go.bat")), folder.Count()), std::tuple(bytes, 1u));
   }
 }
 
-TEST(GoBat, AFailedWriteLeavesTheOldScriptAndSaysWhy) {
-  TempFolder folder;
-  const std::string script = folder.File("go.bat");
-  TempFolder::Write(script, "@echo old\r\n");
-  TempFolder::MakeReadOnly(script);
-  const platform::Status status = go_batch::WriteScript(platform::RealFileSystem(), script, Coast(), ".");
-  ASSERT_FALSE(status);
-  EXPECT_NE(status.message().find(script), std::string::npos) << status.message();
-  EXPECT_EQ(TempFolder::Read(script), "@echo old\r\n");
-  EXPECT_EQ(folder.Count(), 1u);
+// Nothing reaches the command interpreter that would run anything but what
+// was typed. A run of Coast with one text changed, and the merge stage on or off.
+TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
+  const std::tuple<std::string R::*, std::string, const char*, bool, const char*> cases[] = {
+      {&R::modName, "a&b", "The Mod Name holds the character \"&\", which the command interpreter would not pass on to "
+                           "the game as it stands. Nothing was written or started.", false, "."},
+      {&R::modName, "a|b", "Mod Name", false, "."},
+      {&R::modName, "a>b", "Mod Name", false, "."},
+      {&R::modName, "a<b", "Mod Name", false, "."},
+      {&R::modName, "a^b", "Mod Name", false, "."},
+      {&R::modName, "My Mod", "Mod Name", false, "."},  // bare: a blank would add arguments
+      {&R::gamePath, "C:\\A&B", "Game Path", false, "."},
+      {&R::gamePath, "C:\\\"x", "Game Path", false, "."},
+      {&R::gamePath, "C:\\x\ny", "Game Path", false, "."},
+      {&R::levelName, "a%b", "Level Name", false, "."},
+      {&R::levelName, "a\rb", "Level Name", false, "."},
+      {&R::levelName, "a\x7F", "Level Name", false, "."},  // control characters; \x1A ends a batch file early
+      {&R::levelName, "K\xC3\xBCste", "Level Name", false, "."},  // cmd would read the 1252 byte as OEM
+      {&R::levelName, "Sand & Sea", nullptr, true, "."},  // always quoted
+      {&R::modName, "Stormline", "Shadow Darkness", true, "\"&"},
+      // Line 2 runs "@" and two characters: only a drive letter and colon is safe.
+      {&R::gamePath, "G", "drive letter", false, "."},
+      {&R::gamePath, "ca\\Stormline", "drive letter", false, "."},
+      {&R::gamePath, "_:\\games", "drive letter", false, "."},  // between Z and a
+      {&R::gamePath, "z:", nullptr, false, "."},
+      {&R::gamePath, "Z:", nullptr, false, "."},
+      // The interpreter reads 8191 characters a line: "@cd C:\" and 8184 more.
+      {&R::gamePath, "C:\\" + std::string(8184, 'a'), nullptr, false, "."},
+      {&R::gamePath, "C:\\" + std::string(8185, 'a'), "8191", false, "."},
+      {&R::levelName, std::string(8190, 'a'), "8191", true, "."},
+  };
+  for (const auto& [field, value, says, merge, separator] : cases) {
+    R config{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, merge, false};
+    config.*field = value;
+    const platform::Status status = go_batch::CheckRun(config, separator);
+    EXPECT_EQ(status.ok(), !says) << value.substr(0, 20);
+    EXPECT_NE(status.message().find(says ? says : ""), std::string::npos) << status.message();
+  }
+}
 
-  const std::string nowhere = platform::JoinPath(folder.File("missing"), "go.bat");
-  const platform::Status missing = go_batch::WriteScript(platform::RealFileSystem(), nowhere, Coast(), ".");
-  ASSERT_FALSE(missing);
-  EXPECT_NE(missing.message().find("missing"), std::string::npos) << missing.message();
+// What a section leaves out keeps the value the main window starts with.
+const std::string kIni =
+    "[Save=Coast]\r\ngamePath=C:\\Games\\Stormline\r\nlevelName=Coast\r\nmodName=Stormline\r\nmergeBoolean=True\r\n"
+    "[Save=Bay]\r\ngamePath=D:\\My Bay\r\nlevelName=Big Bay\r\nmodName=Hyx\r\nobjectBoolean=1\r\n"
+    "[Save=Dark]\r\ngamePath=D:\\Bay\r\nlevelName=Bay\r\nmodName=Hyx\r\nshadowDarkness=abc\r\n"
+    "[Save=Zero]\r\ngamePath=D:\\Bay\r\nlevelName=Bay\r\nmodName=Hyx\r\nshadowDarkness=0\r\n"
+    "[Save=Bad]\r\ngamePath=C:\\G\r\nlevelName=L\r\nmodName=My Mod\r\n"
+    "[Save=Half]\r\ngamePath=C:\\G\r\nmodName=M\r\n"
+    "[Save=Coast]\r\ngamePath=C:\\Later\r\nlevelName=Later\r\nmodName=Ulm\r\n";
+
+// go.bat afterwards (nothing: untouched, nothing started), and what is said:
+// after "Started <go.bat>" when started, else a part of it.
+TEST(CommandLine, RunsStoredConfigurationsOrNothing) {
+  const std::tuple<std::vector<std::string>, int, std::optional<std::string>, const char*> cases[] = {
+      {{"--run", "Coast"}, 0, kCd + Merge("1.5"), " for \"Coast\".\n"},
+      {{"--run", "Bay", "--run", "Coast"}, 0, kBay + kCd + Merge("1.5"), " for \"Bay\" \"Coast\".\n"},
+      {{"--run", "Nope"}, 1, std::nullopt, "config.ini holds no configuration named \"Nope\". Nothing was written"},
+      {{"--run", "Coast", "--run", "Bad"}, 1, std::nullopt, "\"Bad\": The Mod Name"},
+      {{"--run", "Half"}, 1, std::nullopt, "\"Half\": Error: Incomplete"},
+      {{"--run", "Zero"}, 1, std::nullopt, "\"Zero\": Error: Incomplete"},
+      {{"--run", "Dark"}, 1, std::nullopt, "The Shadow Darkness of \"Dark\" is not a number."},
+      {{"--run"}, 2, std::nullopt, "--run needs a NAME.\nUsage"},
+      {{"--bogus"}, 2, std::nullopt, "Unknown argument \"--bogus\".\nUsage"},
+      {{"--help"}, 0, std::nullopt, "Usage"},
+  };
+  for (const auto& [args, exit, script, says] : cases) {
+    TempFolder folder;
+    TempFolder::Write(folder.File("config.ini"), kIni);
+    TempFolder::Write(folder.File("go.bat"), "old");
+    RecordingStarter starter;
+    std::ostringstream out, err;
+    const command_line::Services services{&starter, &platform::RealFileSystem(), folder.path(), ".",
+                                          [](const std::string&) { return true; }};
+    const int status = command_line::Run(args, services, out, err);  // before go.bat is read
+    EXPECT_EQ(std::tuple(status, TempFolder::Read(folder.File("go.bat")), starter.started),
+              std::tuple(exit, script.value_or("old"), script ? Names{folder.File("go.bat")} : Names{}));
+    const std::string said = out.str() + err.str();
+    EXPECT_TRUE(script ? said == "Started " + folder.File("go.bat") + says : said.find(says) != std::string::npos) << said;
+  }
+  // Only the toolkit's own "-option" opens the windows.
+  const std::pair<std::vector<std::string>, bool> wanted[] = {
+      {{}, false},
+      {{"-platform", "offscreen"}, false},
+      {{"--run", "X"}, true},
+      {{"X"}, true},
+      {{"-"}, true},
+  };
+  for (const auto& [args, commandLine] : wanted) EXPECT_EQ(command_line::WantsCommandLine(args), commandLine);
 }
 
 }  // namespace

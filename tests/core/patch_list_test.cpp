@@ -4,46 +4,41 @@
 
 namespace {
 
-patch_list::Marks Marked(std::initializer_list<int> indexes) {
-  patch_list::Marks marks{};
-  for (const int i : indexes) marks[static_cast<size_t>(i)] = true;
-  return marks;
-}
-
-TEST(PatchList, RecordsAreColumnThenRowInIndexOrder) {
-  EXPECT_EQ(patch_list::Records(Marked({})), "");
-  EXPECT_EQ(patch_list::Records(Marked({17, 0, 1})), std::string("\x00\x00\x01\x00\x01\x01", 6));
-  EXPECT_EQ(patch_list::Records(Marked({240})), std::string("\x00\x0F", 2));
-  EXPECT_EQ(patch_list::Records(Marked({255, 15})), std::string("\x0F\x00\x0F\x0F", 4));
-
+// The bytes of lmList.dat, here and nowhere else: a column and a row byte
+// per marked patch in index order; and the smallest grid-size entry
+// (squares of 4, 8, 12 and 16) that holds the marks.
+TEST(PatchList, RecordsAreColumnThenRowInIndexOrderAndReadBack) {
+  const struct {
+    std::vector<int> marked;
+    std::string records;
+    int listIndex;
+  } cases[] = {
+      {{}, "", 0},
+      {{17, 0, 1}, std::string("\x00\x00\x01\x00\x01\x01", 6), 0},
+      {{51}, std::string("\x03\x03", 2), 0},
+      {{52}, std::string("\x04\x03", 2), 1},
+      {{136}, std::string("\x08\x08", 2), 2},
+      {{188}, std::string("\x0C\x0B", 2), 3},
+      {{255, 15}, std::string("\x0F\x00\x0F\x0F", 4), 3},
+  };
+  for (const auto& c : cases) {
+    patch_list::Marks marks{};
+    for (const int i : c.marked) marks[static_cast<size_t>(i)] = true;
+    EXPECT_EQ(patch_list::Records(marks), c.records);
+    std::string reason;
+    EXPECT_EQ(patch_list::ReadRecords(c.records + c.records, reason), marks) << "a repeated record counts once";
+    EXPECT_EQ(patch_list::SmallestListIndexHolding(marks), c.listIndex);
+  }
   patch_list::Marks all{};
   all.fill(true);
-  std::string expected;
-  for (int row = 0; row < 16; ++row) {
-    for (int column = 0; column < 16; ++column) {
-      expected += static_cast<char>(column);
-      expected += static_cast<char>(row);
-    }
+  std::string every;
+  for (int i = 0; i < 256; ++i) every += {static_cast<char>(i % 16), static_cast<char>(i / 16)};
+  EXPECT_EQ(patch_list::Records(all), every);
+  std::string reason;
+  for (const std::string& refused : {every + "ab", std::string("\x00", 1), std::string("\x00\x10", 2)}) {
+    EXPECT_FALSE(patch_list::ReadRecords(refused, reason));
+    EXPECT_FALSE(reason.empty());
   }
-  EXPECT_EQ(patch_list::Records(all), expected);
-}
-
-TEST(PatchList, EachListEntryOpensItsSquare) {
-  const struct {
-    int listIndex;
-    int side;
-  } cases[] = {{0, 4}, {1, 8}, {2, 12}, {3, 16}, {7, 16}, {-1, 16}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(patch_list::ActiveSize(c.listIndex), c.side) << c.listIndex;
-    int active = 0;
-    for (int i = 0; i < patch_list::kPatchCount; ++i) active += patch_list::InActiveArea(i, c.side);
-    EXPECT_EQ(active, c.side * c.side);
-  }
-  EXPECT_TRUE(patch_list::InActiveArea(51, 4));    // column 3, row 3
-  EXPECT_FALSE(patch_list::InActiveArea(4, 4));    // column 4, row 0
-  EXPECT_FALSE(patch_list::InActiveArea(64, 4));   // column 0, row 4
-  EXPECT_TRUE(patch_list::InActiveArea(187, 12));  // column 11, row 11
-  EXPECT_FALSE(patch_list::InActiveArea(192, 12));
 }
 
 }  // namespace

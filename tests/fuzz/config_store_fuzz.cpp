@@ -1,105 +1,58 @@
-// Arbitrary bytes as config.ini: reading the names, loading sections and
-// rewriting must never crash, and a rewrite must leave a file whose names
-// and sections are exactly what the list says.
+// Arbitrary bytes as config.ini: reading and rewriting must never crash, and
+// a Save or a Delete must leave a file whose names are exactly the new list
+// and whose other sections load as before.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "paths_dialog/config_store.h"
 #include "tests/core/config_store_fakes.h"
 
 namespace {
 
-using config_store::SettingFields;
-using Names = std::vector<std::string>;
-
-const std::string kFolder = "tool";
-
 void Require(bool holds) {
   if (!holds) std::abort();
 }
 
-Names ListedNames(const MemoryFileSystem& fs) {
-  Names names;
-  Require(config_store::ReadSettingNames(fs, kFolder, names).ok());
-  Names list = {std::string(config_store::kCurrentEntry)};
-  list.insert(list.end(), names.begin(), names.end());
-  return list;
+std::vector<std::string> Listed(const MemoryFileSystem& fs) {
+  std::vector<std::string> names;
+  Require(config_store::ReadSettingNames(fs, "tool", names).ok());
+  names.insert(names.begin(), std::string(config_store::kCurrentEntry));
+  return names;
 }
 
-SettingFields Loaded(const MemoryFileSystem& fs, const std::string& name, const char* sep) {
-  SettingFields fields;
-  fields.settingName = "untouched";
-  fields.shadowText = "7";
-  Require(config_store::LoadSetting(fs, kFolder, name, sep, fields).ok());
+config_store::SettingFields Loaded(const MemoryFileSystem& fs, const std::string& name, const char* separator = ".") {
+  config_store::SettingFields fields{"untouched", "", "", "", "7", false, false, false};
+  Require(config_store::LoadSetting(fs, "tool", name, separator, fields).ok());
+  Require(fields.settingName == "untouched" || fields.settingName == name);
   return fields;
-}
-
-// A few entries of the list, the last one always among them.
-std::vector<size_t> Sample(const Names& list) {
-  std::vector<size_t> picks;
-  for (size_t i = 1; i < list.size() && i <= 6; ++i) picks.push_back(i);
-  if (list.size() > 7) picks.push_back(list.size() - 1);
-  return picks;
-}
-
-// After a rewrite the file lists exactly the list's names, and every name
-// that was kept loads as it did before.
-void CheckRewrite(const MemoryFileSystem& before, const MemoryFileSystem& after, const Names& list,
-                  const std::string& changed) {
-  Require(after.files.size() == 1);
-  Require(ListedNames(after) == list);
-  for (const size_t i : Sample(list)) {
-    if (list[i] == changed) continue;
-    Require(Loaded(before, list[i], ".") == Loaded(after, list[i], "."));
-  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryFileSystem fs;
-  fs.files[platform::JoinPath(kFolder, config_store::kFileName)] =
-      std::string(reinterpret_cast<const char*>(data), size);
-  const Names list = ListedNames(fs);
-
-  for (const size_t i : Sample(list)) {
-    const SettingFields fields = Loaded(fs, list[i], i % 2 ? "." : ",");
-    Require(fields.settingName == "untouched" || fields.settingName == list[i]);
-  }
-
-  // Save under a new name and under a stored one.
-  SettingFields typed;
-  typed.gamePath = "C:\\Saved Games\\Stormline";
-  typed.levelName = "Coast";
-  typed.modName = "Hyx";
-  typed.shadowText = "1.50";
-  typed.terrainBoolean = true;
-  for (const std::string& name : {std::string("fuzz"), list.size() > 1 ? list[1] : std::string()}) {
-    if (name.empty() || name == config_store::kCurrentEntry) continue;
-    typed.settingName = name;
-    MemoryFileSystem saved = fs;
-    Names savedList = list;
-    const auto outcome = config_store::SaveSetting(saved, kFolder, savedList, typed);
-    Require(outcome.status.ok() && outcome.select == static_cast<int>(savedList.size()) - 1);
-    Require(savedList.back() == name);
-    CheckRewrite(fs, saved, savedList, name);
-    SettingFields shown = Loaded(saved, name, ".");
-    Require(shown.shadowText == "1.5");
-    shown.shadowText = typed.shadowText;
-    Require(shown == typed);
-  }
-
-  // Delete the last entry.
-  if (list.size() > 1) {
-    MemoryFileSystem deleted = fs;
-    Names deletedList = list;
-    const std::string name = list.back();
-    const auto outcome = config_store::DeleteSetting(deleted, kFolder, deletedList, static_cast<int>(list.size()) - 1);
-    Require(outcome.status.ok() && outcome.select == 0);
-    for (size_t i = 1; i < deletedList.size(); ++i) Require(deletedList[i] != name);
-    CheckRewrite(fs, deleted, deletedList, name);
+  fs.files[platform::JoinPath("tool", config_store::kFileName)] = std::string(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> list = Listed(fs);
+  const config_store::SettingFields typed{"fuzz", "C:\\Saved Games", "Coast", "Hyx", "1.50", true, false, false};
+  config_store::SettingFields shown = typed;  // as a load shows it again
+  shown.shadowText = "1.5";
+  // A Save of a new name, and a Delete of the last entry.
+  for (const int deleted : {0, static_cast<int>(list.size()) - 1}) {
+    MemoryFileSystem after = fs;
+    std::vector<std::string> changed = list;
+    const auto outcome = deleted ? config_store::DeleteSetting(after, "tool", changed, deleted)
+                                 : config_store::SaveSetting(after, "tool", changed, typed);
+    const std::string& name = deleted ? list.back() : typed.settingName;
+    Require(outcome.status.ok() && outcome.select == (deleted ? 0 : static_cast<int>(changed.size()) - 1));
+    Require(after.files.size() == 1 && Listed(after) == changed);
+    Require(std::count(changed.begin() + 1, changed.end(), name) == (deleted ? 0 : 1));
+    // The first few entries and the last, which may follow thousands.
+    for (size_t i = 1; i < changed.size(); i = i < 6 ? i + 1 : std::max(i + 1, changed.size() - 1)) {
+      const char* separator = i % 2 ? "." : ",";
+      Require(changed[i] == name || Loaded(fs, changed[i], separator) == Loaded(after, changed[i], separator));
+    }
+    Require(deleted || Loaded(after, name) == shown);
   }
   return 0;
 }

@@ -7,14 +7,11 @@
 
 // Remembers what it was asked to start and, when told to, fails like a
 // machine without a command interpreter.
-class RecordingStarter final : public platform::BatchStarter {
- public:
+struct RecordingStarter final : platform::BatchStarter {
   platform::Status Start(const std::string& scriptPath) override {
     started.push_back(scriptPath);
-    if (!failure.empty()) return platform::Status::Failure(failure);
-    return platform::Status::Ok();
+    return failure.empty() ? platform::Status::Ok() : platform::Status::Failure(failure);
   }
-
   std::vector<std::string> started;
   std::string failure;
 };

@@ -1,33 +1,26 @@
 #pragma once
 // The X display that the program tests and the start bench look at: its
-// windows by title, and its pixels. Kept free of Xlib's names, which clash
-// with Qt's and the tool's.
+// windows by title. Kept free of Xlib's names, which clash with Qt's and the
+// tool's.
 
-#include <QImage>
-#include <memory>
 #include <string>
 #include <vector>
+
+struct _XDisplay;
 
 class XDisplay {
  public:
   XDisplay();  // the one in DISPLAY
   ~XDisplay();
-  XDisplay(const XDisplay&) = delete;
-  XDisplay& operator=(const XDisplay&) = delete;
-
-  bool ok() const;
+  bool ok() const { return display_ != nullptr; }
 
   struct Shown {
     unsigned long id;
-    std::string title;  // UTF-8, as the window manager shows it
-    bool operator==(const Shown&) const = default;
+    std::string title;  // as the window manager shows it
   };
-  // The application windows that are mapped, with their titles.
+  // The windows that the window manager has taken on and that are mapped.
   std::vector<Shown> Windows();
-  // The whole screen.
-  QImage Grab();
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  _XDisplay* display_;
 };

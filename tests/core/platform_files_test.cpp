@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <tuple>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "platform/file_system.h"
+#include "platform/tool_folder.h"
+#include "platform/wine_folder.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileSystem, WritesWholeFilesAndNeverForcesOrTouchesTheUsersFiles) {
+  TempFolder folder;
+  auto& files = platform::RealFileSystem();
+  const std::string file = folder.File("go.bat"), missing = platform::JoinPath(folder.File("no such folder"), "x.dat");
+  TempFolder::Write(file, std::string(1000, 'x'));
+  TempFolder::Write(file + ".tmp", "the user's own");
+#ifndef _WIN32
+  ASSERT_EQ(::chmod(file.c_str(), 0751), 0);
+#endif
+  ASSERT_TRUE(platform::WriteFileReplacing(files, file, std::string("\0\1\r\n", 4)));
+  EXPECT_EQ(TempFolder::Read(file), std::string("\0\1\r\n", 4));
+  EXPECT_EQ(TempFolder::Read(file + ".tmp"), "the user's own");
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0751)) << "a replaced file keeps its permissions";
+#endif
+  std::string bytes;
+  EXPECT_TRUE(files.ReadAll(file, bytes, 4));
+  EXPECT_FALSE(files.ReadAll(file, bytes, 3));
+  EXPECT_TRUE(bytes.empty());
+  bool inTheWay = false;
+  EXPECT_FALSE(files.CreateNew(file, "x", file, inTheWay));
+  EXPECT_TRUE(inTheWay);
+  // Failures name the file.
+  EXPECT_EQ(files.ReadAll(missing, bytes, 100).message().rfind("Could not read \"" + missing + "\": ", 0), 0u);
+  EXPECT_NE(platform::WriteFileReplacing(files, missing, "x").message().find("no such folder"), std::string::npos);
+  EXPECT_FALSE(files.Exists(missing));
+  EXPECT_FALSE(files.Exists(folder.path())) << "a folder is not a file";
+  TempFolder::MakeReadOnly(file);
+  const std::string readOnly = platform::WriteFileReplacing(files, file, "new").message();
+  EXPECT_NE(readOnly.find(file + "\": the file is read-only."), std::string::npos) << readOnly;
+  EXPECT_FALSE(files.Remove(file));
+  EXPECT_EQ(std::tuple(TempFolder::Read(file), folder.Count()), std::tuple(std::string("\0\1\r\n", 4), 2u));
+  // A lock held elsewhere is waited for, then refused.
+  std::unique_ptr<platform::FileLock> first, second;
+  ASSERT_TRUE(files.Lock(folder.File("x.lock"), {}, first));
+  const std::string refused = files.Lock(folder.File("x.lock"), std::chrono::milliseconds(100), second).message();
+  EXPECT_NE(refused.find("\": another copy of the tool holds it."), std::string::npos) << refused;
+  first.reset();
+  EXPECT_TRUE(files.Lock(folder.File("x.lock"), {}, second));
+  // The tool's own folder holds the running executable.
+  EXPECT_NE(platform::ToolFolder(), ".");
+  EXPECT_NE(platform::ToolFolder().back(), platform::PathSeparator());
+  EXPECT_TRUE(TempFolder::Exists(platform::ToolFolder()));
+}
+
+// A Windows folder as the Wine prefix holds it: drive C: may be drive_c,
+// other letters are links in dosdevices.
+TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
+  TempFolder prefix;
+  const fs::path root = TempFolder::FromUtf8(prefix.path());
+  const std::string p = prefix.path();
+  fs::create_directories(root / "drive_c" / "Games" / "Stormline");
+  fs::create_directories(root / "elsewhere" / "Stormline");
+  fs::create_directories(root / "dosdevices");
+#ifndef _WIN32
+  fs::create_directory_symlink(root / "elsewhere", root / "dosdevices" / "d:");
+#endif
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {R"(C:\Games\Stormline)", p + "/drive_c/Games/Stormline"},
+      {R"(c:\Games\\Stormline\)", p + "/drive_c/Games/Stormline"},
+      {"C:", p + "/drive_c"},
+      {R"(C:\Games\Missing)", std::nullopt},
+      {R"(\Games)", std::nullopt},
+#ifndef _WIN32
+      {R"(D:\Stormline)", p + "/dosdevices/d:/Stormline"},
+#endif
+      {R"(E:\Stormline)", std::nullopt},
+  };
+  for (const auto& [folder, expected] : cases) EXPECT_EQ(platform::WineFolderFor(folder, p), expected) << folder;
+  EXPECT_EQ(platform::WineFolderFor(R"(C:\Games)", ""), std::nullopt);
+  EXPECT_EQ(platform::DialogFolderFor(p), p) << "a folder that exists as written is kept";
+  EXPECT_EQ(platform::DialogFolderFor(""), std::nullopt);
+#ifndef _WIN32
+  // Run Lighting asks first where the game folder, as Wine sees it, holds
+  // no Stormline.exe in any letter case; a folder of that name is no game.
+  TempFolder::Write(p + "/drive_c/Games/Stormline/STORMLINE.EXE", "");
+  fs::create_directories(root / "elsewhere" / "Stormline" / "Stormline.exe");
+  ::setenv("WINEPREFIX", p.c_str(), 1);
+  EXPECT_TRUE(platform::FolderHoldsFile(R"(C:\Games\Stormline)", "Stormline.exe"));
+  EXPECT_FALSE(platform::FolderHoldsFile(R"(c:\games\Stormline)", "Stormline.exe")) << "Linux folders keep their case";
+  EXPECT_FALSE(platform::FolderHoldsFile(R"(D:\Stormline)", "Stormline.exe"));
+  ::unsetenv("WINEPREFIX");
+  // And a file chosen in the prefix is named as Wine names it.
+  fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
+  fs::create_directory_symlink("/", root / "dosdevices" / "z:");
+  const std::string c = fs::canonical(root / "drive_c").string();
+  const std::tuple<std::string, std::string, std::string> chosen[] = {
+      {c + "/Games/Stormline.exe", p, R"(C:\Games\Stormline.exe)"},
+      {"/opt/Storm line/Stormline.exe", p, R"(Z:\opt\Storm line\Stormline.exe)"},
+      {"/opt/Stormline.exe", "", R"(Z:\opt\Stormline.exe)"},  // no prefix: Wine's own Z:
+  };
+  for (const auto& [local, in, windows] : chosen) EXPECT_EQ(platform::WindowsPathFor(local, in), windows) << local;
+#endif
+}
+
+}  // namespace

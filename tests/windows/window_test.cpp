@@ -1,0 +1,469 @@
+// The main window and the paths dialog, on a temporary tool folder with
+// scripted dialogs and a starter that only records.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTest>
+#include <QToolTip>
+
+#include "main_window/form1.h"
+#include "main_window/frm_about.h"
+#include "main_window/frm_preview.h"
+#include "main_window/patch_grid.h"
+#include "main_window/window_font.h"
+#include "paths_dialog/paths_dialog.h"
+#include "tests/core/config_store_fakes.h"
+#include "tests/support/dark_palette.h"
+#include "tests/support/recording_starter.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const QString kRunning = QStringLiteral("Running batch lighting... You may exit.");
+const std::string kStored =
+    "[Save=Dunes]\r\ngamePath=D:\\Stormline\r\nlevelName=Dunes\r\nmodName=Ulm\r\n"
+    "terrainBoolean=False\r\nmergeBoolean=1\r\nobjectBoolean=tRuE\r\nshadowDarkness=2.50\r\n";
+
+class WindowTest : public testing::Test {
+ public:
+  WindowTest() {
+    gameThere = true;
+    Form1Services services{&ui, &starter, &platform::RealFileSystem(), folder.path(), "."};
+    services.gameFound = [](const std::string&) { return gameThere; };
+    form = std::make_unique<Form1>(services);
+  }
+  template <typename T = QWidget>
+  T* Find(const char* name, QObject* in = nullptr) const {
+    T* found = (in ? in : form.get())->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  template <typename T = QLineEdit>
+  T* In(const char* name) const { return Find<T>(name, form->pathsDialog()); }  // in the paths dialog
+  PatchGrid* Grid() const { return form->patchGrid(); }
+  std::vector<int> Marked() const {
+    std::vector<int> marked;
+    for (int i = 0; i < 256; ++i) if (Grid()->value(i)) marked.push_back(i);
+    return marked;
+  }
+  QStringList Items(const char* list) const {
+    QStringList items;
+    for (int i = 0; i < In<QComboBox>(list)->count(); ++i) items << In<QComboBox>(list)->itemText(i);
+    return items;
+  }
+  // A choice in a list as the user makes it.
+  static void Choose(QComboBox* list, int index) { list->setCurrentIndex(index); emit list->activated(index); }
+  void MakeComplete() {
+    form->setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
+    form->setLevelName(QStringLiteral("Coast"));
+    form->setModName(QStringLiteral("Stormline"));
+  }
+  PathsDialog* Open() { return form->menuFilePaths_Click(), form->pathsDialog(); }
+  void Fill(const char* game, const char* level, const char* mod, const char* darkness) const {
+    In("GamePath_Text")->setText(QString::fromUtf8(game));
+    In("LevelName_Text")->setText(QString::fromUtf8(level));
+    In<QComboBox>("ModName_Text")->setEditText(QString::fromUtf8(mod));
+    In("shadow_Text")->setText(QString::fromUtf8(darkness));
+  }
+  void Press(const char* name) const { In<QPushButton>(name)->click(); }
+  // Shows the window and makes it the active one, so that keys reach it.
+  static void Activate(QWidget* window) {
+    window->show();
+    QApplication::processEvents();  // activations asked for earlier come first
+    QApplication::setActiveWindow(window);
+  }
+
+  static inline bool gameThere = true;  // what the game folder check finds
+  TempFolder folder;
+  ScriptedUi ui;
+  RecordingStarter starter;
+  std::unique_ptr<Form1> form;
+  const std::string script = folder.File("go.bat"), patches = folder.File("lmList.dat"), ini = folder.File("config.ini");
+};
+
+// However a switch is worked, its box, menu mark and member agree afterwards.
+TEST_F(WindowTest, StageSwitchesStayInStepHoweverTheyAreWorked) {
+  const struct { const char *box, *item; bool (Form1::*member)() const; void (Form1::*set)(bool); } stages[] = {
+      {"TerrainCheck", "menuRunTerrain", &Form1::terrainBoolean, &Form1::setTerrainCheck},
+      {"MergeCheck", "menuRunMerge", &Form1::mergeBoolean, &Form1::setMergeCheck},
+      {"ObjectCheck", "menuRunObject", &Form1::objectBoolean, &Form1::setObjectCheck}};
+  const std::string steps = "b1b0m1m0s1s1m0s0s0m1b0s1s0";  // click the box, choose the item or set; then the state
+  for (const auto& stage : stages) {
+    for (size_t i = 0; i < steps.size(); i += 2) {
+      const bool on = steps[i + 1] == '1';
+      if (steps[i] == 'b') Find<QCheckBox>(stage.box)->click();
+      if (steps[i] == 'm') Find<QAction>(stage.item)->trigger();  // through Qt's own flip of the mark
+      if (steps[i] == 's') (form.get()->*stage.set)(on);
+      EXPECT_TRUE(Find<QCheckBox>(stage.box)->isChecked() == on && Find<QAction>(stage.item)->isChecked() == on &&
+                  (form.get()->*stage.member)() == on) << stage.box << " step " << i / 2;
+    }
+  }
+}
+
+// Run Lighting writes go.bat and starts it, or says why not; the preview shows what it would write or say.
+TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
+  FrmPreview* preview = (form->menuRunPreview_Click(), form->previewWindow());
+  form->Go_Button_Click();  // nothing set yet
+  EXPECT_EQ(form->statusText(), "Error: Incomplete Config. Set Paths or Load Config.");
+  EXPECT_TRUE(preview->scriptText() == form->statusText() && form->timer1().isActive() && starter.started.empty());
+  const struct { void (*arrange)(WindowTest&); const char* message; bool written, started, previewed; } cases[] = {
+      {[](WindowTest& t) { t.form->setModName(QStringLiteral("Stormline & del file")); }, "Mod Name", false, false, true},
+      {[](WindowTest& t) { t.starter.failure = "No interpreter."; }, "No interpreter.", true, true, false},
+      {[](WindowTest& t) { gameThere = false, t.ui.answers = {UiServices::Answer::No}; },
+       "Stormline.exe was not found in \"C:\\Games\\Stormline\".\nStart the batch lighting anyway?", false, false, false}};
+  for (const auto& c : cases) {
+    TempFolder::Write(script, std::string(300, '@'));  // longer than the new one
+    MakeComplete();
+    starter = RecordingStarter();
+    ui.messages.clear();
+    c.arrange(*this);
+    form->Go_Button_Click();
+    ASSERT_EQ(ui.messages.size(), 1u) << c.message;
+    EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String(c.message)) && form->statusText() != kRunning) << c.message;
+    EXPECT_TRUE(starter.started.size() == c.started && (TempFolder::Read(script).size() != 300) == c.written &&
+                (preview->scriptText() == ui.messages[0].text) == c.previewed) << c.message;
+  }
+  // The question's safe answer is No; Yes runs as if the game were there.
+  EXPECT_TRUE(ui.messages[0].noIsDefault && ui.messages[0].buttons == UiServices::Buttons::YesNo);
+  ui.answers = {UiServices::Answer::Yes};
+  form->setMergeCheck(true);
+  form->Go_Button_Click();
+  EXPECT_EQ(TempFolder::Read(script),
+            "@cd C:\\Games\\Stormline\r\n@C:\r\n"
+            R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
+            R"(+mergeTerrainShadows "stormline\levels\Coast\ 1.5 0.4")" "\r\n");
+  EXPECT_EQ(preview->scriptText() + "\n", QString::fromLatin1(TempFolder::Read(script)).replace("\r\n", "\n"));
+  EXPECT_TRUE(starter.started == std::vector<std::string>{script} && form->statusText() == kRunning && form->timer1().isActive());
+  form->Timer1_Timer();
+  EXPECT_TRUE(form->statusText() == "Ready." && !form->timer1().isActive());
+}
+
+// The marked boxes are written where the user says, an existing file only after a Yes; a list read back opens
+// the smallest grid size that holds it, and a refused one is named and leaves the grid.
+TEST_F(WindowTest, ExportAndImportTheMarkedBoxes) {
+  TempFolder::Write(patches, "old");
+  MakeComplete();
+  Choose(Find<QComboBox>("Combo1"), 1);
+  for (const int i : {17, 0, 1}) Grid()->clickBox(i);
+  form->lmList_Button_Click();  // nothing scripted: cancelled
+  EXPECT_TRUE(ui.fileRequests.size() == 1 && ui.fileRequests[0].filter == "lmList.dat|lmList.dat|All Files (*.*)|*.*" &&
+              ui.fileRequests[0].initialFolder == R"(C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures)");
+  EXPECT_TRUE(ui.fileRequests[0].fileName == "lmList.dat" && form->statusText() == "Save Cancled.");
+  ui.fileAnswers = {QString::fromStdString(patches), QString::fromStdString(patches)};
+  ui.answers = {UiServices::Answer::No, UiServices::Answer::Yes};
+  form->lmList_Button_Click();
+  EXPECT_TRUE(ui.messages.size() == 1 && ui.messages[0].text == "File Exists, Do you want to overwrite?" &&
+              TempFolder::Read(patches) == "old" && form->statusText() == "Preparing to Save...") << "No shows nothing more";
+  form->lmList_Button_Click();
+  EXPECT_TRUE(TempFolder::Read(patches) == std::string("\x00\x00\x01\x00\x01\x01", 6) && form->statusText() == "Saved!");
+  ui.fileAnswers = {QString::fromStdString(platform::JoinPath(folder.File("no such folder"), "lmList.dat"))};
+  form->lmList_Button_Click();
+  EXPECT_TRUE(ui.messages.size() == 3 && ui.messages[2].text.contains(QLatin1String("no such folder")) &&
+              form->statusText() == "Ready.") << "no question for a new file, but the failure";
+
+  const struct { std::string bytes; int size; std::vector<int> marks; } cases[] = {
+      {std::string("\x03\x03\x00\x00", 4), 0, {0, 51}}, {std::string("\x0F\x0F\x0B\x00", 4), 3, {11, 255}},
+      {std::string("\x01\x02\x03", 3), 3, {11, 255}}};
+  for (const auto& c : cases) {
+    TempFolder::Write(patches, c.bytes);
+    ui.fileAnswers = {QString::fromStdString(patches)};
+    form->menuRunImport_Click();
+    EXPECT_TRUE(Find<QComboBox>("Combo1")->currentIndex() == c.size && Marked() == c.marks && form->statusText() == "Loaded!");
+  }
+  EXPECT_TRUE(ui.messages.size() == 4 && ui.messages[3].text.contains(QString::fromStdString(patches)));
+  form->menuRunImport_Click();  // cancelled
+  EXPECT_TRUE(form->statusText() == "Load Cancelled." && Marked() == (std::vector<int>{11, 255}));
+}
+
+// Each grid size opens its square in the bottom-left corner, keeping the marks inside; mouse, keys and drags
+// mark enabled boxes only.
+TEST_F(WindowTest, TheGridMarksEnabledBoxesOnly) {
+  for (const auto& [index, side] : {std::pair{-1, 4}, {1, 8}, {2, 12}, {3, 16}, {0, 4}}) {
+    if (index >= 0) Choose(Find<QComboBox>("Combo1"), index);  // the first as started
+    form->CheckAll_Click();
+    for (int i = 0; i < 256; ++i) {
+      const bool inside = i % 16 < side && i / 16 < side;
+      ASSERT_TRUE(Grid()->isBoxEnabled(i) == inside && Grid()->value(i) == inside) << side << " box " << i;
+    }
+    form->ClearAll_Click();
+    EXPECT_TRUE(Marked().empty());
+  }
+  Choose(Find<QComboBox>("Combo1"), 1);
+  for (const int i : {0, 3, 51, 4, 64, 119}) Grid()->clickBox(i);  // 51 = (3,3), 119 = (7,7)
+  Choose(Find<QComboBox>("Combo1"), 0);
+  EXPECT_EQ(Marked(), (std::vector<int>{0, 3, 51})) << "the marks outside a smaller size drop";
+  form->ClearAll_Click();
+
+  const auto at = [](int i) { return PatchGrid::BoxRect(i).center(); };
+  QTest::mouseClick(Grid(), Qt::LeftButton, {}, at(4 * 16 + 4));  // outside 4x4
+  QTest::mouseClick(Grid(), Qt::LeftButton, {}, at(0));
+  for (int step = 0; step < 6; ++step) QTest::keyClick(Grid(), Qt::Key_Right);  // stops at the active area's edge
+  for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Space, Qt::Key_Down, Qt::Key_Space})
+    QTest::keyClick(Grid(), key);
+  EXPECT_EQ(Marked(), std::vector<int>{16}) << "the focus stopped at box 3, and Up moves towards the top row";
+  QTest::mousePress(Grid(), Qt::LeftButton, {}, at(0));
+  for (const int i : {1, 2, 3, 4, 5}) {
+    QMouseEvent move(QEvent::MouseMove, at(i), Grid()->mapToGlobal(at(i)), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(Grid(), &move);
+  }
+  QTest::mouseRelease(Grid(), Qt::LeftButton, {}, at(5));
+  EXPECT_EQ(Marked(), (std::vector<int>{0, 1, 2, 3, 16})) << "a drag gives the boxes passed the first box's new state";
+  const QPoint origin = Grid()->mapTo(form->centralWidget(), QPoint(0, 0));
+  EXPECT_EQ(PatchGrid::BoxRect(0).translated(origin), QRect(15, 374, 16, 16));
+  EXPECT_EQ(PatchGrid::BoxRect(255).translated(origin), QRect(315, 74, 15, 16)) << "column 15 ends at the edge";
+}
+
+// The first and last columns a widget inks itself within `area`, without its children or background.
+std::pair<int, int> Ink(QWidget* widget, QRect area = {}) {
+  QImage own(widget->size(), QImage::Format_ARGB32);
+  own.fill(Qt::transparent);
+  widget->render(&own, {}, {}, QWidget::RenderFlags());
+  int first = own.width(), last = -1;
+  if (area.isNull()) area = own.rect();
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (qAlpha(own.pixel(x, y))) first = std::min(first, x), last = std::max(last, x);
+    }
+  }
+  return {first, last};
+}
+
+// Under each style and a light and a dark palette: a frame's border runs level with the middle of its caption,
+// never through the controls inside; the dialog's stage captions keep 4 px apart at larger fonts too, none cut
+// short; a mark reaches the grid's pixels (drawn from cached looks), an enabled box differs from a disabled one
+// at 3:1 somewhere, and the keyboard focus is a ring at 3:1 against the window.
+TEST_F(WindowTest, FramesCaptionsMarksAndTheFocusShow) {
+  Activate(form.get());
+  QWidget* dialog = Open();
+  const QRect on = PatchGrid::BoxRect(17), off = PatchGrid::BoxRect(5 * 16 + 5);
+  const QString given = QApplication::style()->name();
+  for (const QString& name : QStyleFactory::keys()) {
+    QApplication::setStyle(name);
+    const std::string where = name.toStdString();
+    for (QWidget* frame : {Find("Frame1", form->centralWidget()), Find("Frame2"), Find("Frame1", dialog)}) {
+      for (QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_EQ(Ink(frame, control->geometry()).second, -1) << where << " " << control->objectName().toStdString();
+      EXPECT_NE(Ink(frame, QRect(frame->width() - 20, frame->fontMetrics().height() / 2, 1, 1)).second, -1) << where;
+    }
+    dialog->setFont(WindowFont(12));  // larger than laid out for
+    int inkEnd = -100;
+    for (QWidget* box : {In<QWidget>("TerrainCheck"), In<QWidget>("MergeCheck"), In<QWidget>("ObjectCheck")}) {
+      const auto [first, last] = Ink(box);
+      EXPECT_TRUE(last < box->width() - 1 && box->x() + first - inkEnd - 1 >= 4)
+          << where << " " << box->objectName().toStdString() << " is cut short or too near the one before";
+      inkEnd = box->x() + last;
+    }
+    for (const QPalette& palette : {QApplication::palette(), DarkPalette()}) {
+      Grid()->setPalette(palette);
+      form->setFocus();
+      form->ClearAll_Click();
+      const QImage clear = Grid()->grab().toImage();
+      Grid()->clickBox(17);
+      const QImage one = Grid()->grab().toImage();
+      for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(one.copy(PatchGrid::BoxRect(i)) != clear.copy(PatchGrid::BoxRect(i)), i == 17) << where << " box " << i;
+      }
+      Grid()->setFocus();
+      const QImage focused = Grid()->grab().toImage();
+      double apart = 1;
+      int ring = 0;
+      for (int y = on.top() - 3; y <= on.bottom() + 3; ++y) {
+        for (int x = on.left() - 3; x <= on.right() + 3; ++x) {
+          const QPoint p(x, y), same = p - on.topLeft() + off.topLeft();
+          if (on.contains(p)) apart = std::max(apart, PatchGrid::Contrast(clear.pixelColor(p), clear.pixelColor(same)));
+          ring += focused.pixel(p) != one.pixel(p) && PatchGrid::Contrast(focused.pixelColor(p), palette.window().color()) >= 3;
+        }
+      }
+      EXPECT_TRUE(apart >= 3 && ring >= 100) << where << " " << palette.window().color().name().toStdString();
+    }
+  }
+  QApplication::setStyle(given);
+  for (QWidget* control : form->centralWidget()->findChildren<QWidget*>()) {
+    EXPECT_TRUE(form->centralWidget()->rect().contains(QRect(control->mapTo(form->centralWidget(), QPoint()), control->size())))
+        << control->objectName().toStdString() << " overhangs";
+  }
+}
+
+// The grid's boxes with their names, places, states and action, then its numbers; and tooltips.
+TEST_F(WindowTest, AssistiveTechnologyAndTooltipsTellTheGrid) {
+  Activate(form.get());
+  QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(Grid());
+  ASSERT_EQ(grid->childCount(), 288);
+  Grid()->setFocus();
+  EXPECT_TRUE(grid->focusChild() == grid->child(0) && grid->child(0)->state().focused) << "the first box has the focus";
+  const struct { int child; const char* name; QRect place; } cases[] = {
+      {19, "Column 03, row 01", PatchGrid::BoxRect(19)}, {20, "Column 04, row 01", PatchGrid::BoxRect(20)},
+      {272, "00", PatchGrid::RowNumberRect(0)}};
+  for (const auto& c : cases) {
+    QAccessibleInterface* part = grid->child(c.child);
+    const QRect place(Grid()->mapToGlobal(c.place.topLeft()), c.place.size());
+    EXPECT_TRUE(part->text(QAccessible::Name) == c.name && part->parent() == grid && grid->indexOfChild(part) == c.child &&
+                part->rect() == place && grid->childAt(place.center().x(), place.center().y()) == part) << c.child;
+    if (c.child >= 256) continue;
+    part->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(part->state().disabled == (c.child == 20) && part->state().checked == (c.child == 19))
+        << c.child << ": press marks an enabled box only";
+  }
+  QTest::keyClick(Grid(), Qt::Key_Left);
+  EXPECT_EQ(grid->focusChild(), grid->child(18)) << "the focus follows the press and the arrow key";
+
+  const auto tip = [](QWidget* widget, QPoint point) {
+    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
+    QApplication::sendEvent(widget, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : widget->toolTip();
+  };
+  EXPECT_EQ(tip(Grid(), PatchGrid::BoxRect(255).center()),
+            "Column 15, row 15 (row 00 is at the bottom)\nOutside the grid size chosen above");
+  EXPECT_EQ(tip(Find("Go_Button"), {5, 5}),
+            "The configuration is incomplete: set the game folder, level and mod with File, Set Paths.");
+  MakeComplete();
+  EXPECT_EQ(tip(Find("Go_Button"), {5, 5}),
+            "Runs the lighting with\nGame folder: C:\\Games\\Stormline\nLevel: Coast\nMod: Stormline\nShadow darkness: 1.5");
+}
+
+// ---- the paths dialog ----
+
+// A refused OK applies nothing and puts the focus where the typing is to go on; an accepted one hands the
+// fields to the main window and unloads the dialog.
+TEST_F(WindowTest, OkRefusesMissingEntriesOrAppliesTheFields) {
+  const struct { const char *game, *level, *mod, *darkness, *focus; } cases[] = {
+      {"", "L", "Hyx", "1.5", "GamePath_Text"}, {"C:\\G", "", "", "1.5", "LevelName_Text"},
+      {"C:\\G", "L", "", "1.5", "ModName_Text"}, {"C:\\G", "L", "Hyx", "dark", "shadow_Text"}};
+  Activate(form.get());
+  Activate(Open());
+  In<QCheckBox>("TerrainCheck")->click();
+  for (const auto& c : cases) {
+    Fill(c.game, c.level, c.mod, c.darkness);
+    Press("OKButton");
+    EXPECT_EQ(ui.messages.back().text, *c.darkness == 'd' ? "Please enter a number for Shadow Darkness."
+                                                           : "Please complete all entries.");
+    QWidget* focus = form->pathsDialog()->focusWidget();
+    EXPECT_TRUE(focus == In<QWidget>(c.focus) || In<QWidget>(c.focus)->isAncestorOf(focus)) << c.focus;
+    EXPECT_TRUE(form->pathsDialog()->isVisible() && form->gamePath().isEmpty() && !form->terrainBoolean());
+  }
+  EXPECT_EQ(Items("ModName_Text"), (QStringList{"Stormline", "Hyx", "Ulm"}));
+  Fill(R"(C:\Games\Stormline)", " ", "MyMod", " 2.25 ");
+  In<QCheckBox>("ObjectCheck")->click();
+  form->setMergeCheck(true);  // in the main window meanwhile: OK takes it back
+  Press("OKButton");
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // unloaded
+  EXPECT_TRUE(!form->pathsDialog() && form->gamePath() == R"(C:\Games\Stormline)" && form->levelName() == " " &&
+              form->modName() == "MyMod");
+  EXPECT_TRUE(form->shadowDarkness() == 2.25 && form->terrainBoolean() && form->objectBoolean() && !form->mergeBoolean());
+  EXPECT_FALSE(TempFolder::Exists(ini)) << "OK stores nothing";
+  Open();  // loaded afresh with what was applied
+  EXPECT_TRUE(In("GamePath_Text")->text() == R"(C:\Games\Stormline)" && In("shadow_Text")->text() == "2.25" &&
+              In<QCheckBox>("TerrainCheck")->isChecked() && In<QCheckBox>("ObjectCheck")->isChecked());
+}
+
+// Cancel hides the dialog as it is, to be shown again unchanged; the close box and Exit unload it.
+TEST_F(WindowTest, CancelTheCloseBoxAndExitApplyNothing) {
+  PathsDialog* first = Open();
+  Fill("X:\\Typed", "Typed", "Hyx", "3");
+  In<QCheckBox>("MergeCheck")->click();
+  Press("CancelButton");
+  EXPECT_FALSE(first->isVisible());
+  TempFolder::Write(ini, kStored);  // a load would now list it
+  EXPECT_EQ(Open(), first);
+  EXPECT_TRUE(In("GamePath_Text")->text() == "X:\\Typed" && In<QCheckBox>("MergeCheck")->isChecked() &&
+              Items("SavedSettings") == QStringList{"(Current)"}) << "shown again without a load";
+  first->close();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(form->pathsDialog(), nullptr);
+  QPointer<PathsDialog> hidden = Open();
+  Press("CancelButton");
+  form->menuAbout_Click();
+  QPointer<FrmAbout> about = form->aboutBox();
+  form->menuFileExit_Click();
+  EXPECT_TRUE(!hidden && !about && !form->isVisible() && form->gamePath().isEmpty() && !form->mergeBoolean());
+}
+
+TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
+  TempFolder::Write(ini, kStored);
+  Open();
+  Choose(In<QComboBox>("SavedSettings"), 1);
+  EXPECT_TRUE(In("SettingName_Text")->text() == "Dunes" && In("GamePath_Text")->text() == "D:\\Stormline" &&
+              In<QComboBox>("ModName_Text")->currentText() == "Ulm" && In("shadow_Text")->text() == "2.5");
+  Press("OKButton");
+  EXPECT_TRUE(form->levelName() == "Dunes" && form->shadowDarkness() == 2.5 && form->mergeBoolean() && form->objectBoolean());
+  Open();  // afresh, on what was applied
+  for (const char* name : {"(Current)", "Ridge"}) {
+    In("SettingName_Text")->setText(QLatin1String(name));
+    Press("Save");
+  }
+  EXPECT_TRUE(ui.messages.size() == 1 && ui.messages[0].text == "Please give the Config a name.");
+  EXPECT_EQ(TempFolder::Read(ini), kStored + "[Save=Ridge]\r\ngamePath=D:\\Stormline\r\nlevelName=Dunes\r\nmodName=Ulm\r\n"
+            "terrainBoolean=False\r\nmergeBoolean=True\r\nobjectBoolean=True\r\nshadowDarkness=2.5\r\n");
+  EXPECT_EQ(Items("SavedSettings"), (QStringList{"(Current)", "Dunes", "Ridge"}));
+  In("SettingName_Text")->setText(QStringLiteral("Something else"));
+  Press("Delete");  // Ridge, chosen in the list
+  EXPECT_TRUE(Items("SavedSettings").size() == 2 && TempFolder::Read(ini) == kStored &&
+              In("SettingName_Text")->text() == "Something else");
+}
+
+// Browse takes the folder that holds the chosen file; a failing file system or a handler that throws is told,
+// leaves config.ini as it was, and the dialog goes on.
+TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
+  TempFolder::Write(ini, kStored);
+  FaultyFileSystem failing(platform::RealFileSystem());
+  failing.failAt = 0;  // every read, from the names on
+  failing.persistent = true;
+  form = std::make_unique<Form1>(Form1Services{&ui, &starter, &failing, folder.path(), "."});
+  Open();
+  for (const auto& [chosen, field] : {std::pair{R"(D:\Stormline\stormline.exe)", R"(D:\Stormline)"},
+                                      {"", R"(D:\Stormline)"}, {R"(C:\stormline.exe)", "C:"}}) {
+    if (*chosen) ui.fileAnswers = {QString::fromUtf8(chosen)};  // else cancelled
+    Press("Path");
+    EXPECT_EQ(In("GamePath_Text")->text(), field);
+  }
+  EXPECT_TRUE(ui.fileRequests[0].filter == "Stormline|stormline.exe" && ui.fileRequests[0].fileName == "stormline.exe");
+  In("SettingName_Text")->setText(QStringLiteral("New"));
+  Press("Save");
+  ui.failFileDialogs = true;
+  Press("Path");
+  EXPECT_TRUE(ui.messages.size() == 3 && ui.messages[0].text.contains(QLatin1String("config.ini")) &&
+              ui.messages[1].text.contains(QLatin1String("config.ini was left as it was.")) &&
+              ui.messages[2].text.contains(QLatin1String("not enough memory")));
+  EXPECT_TRUE(TempFolder::Read(ini) == kStored && form->pathsDialog()->isVisible());
+}
+
+// Enter presses the focused button, or else the default one (OK in the paths dialog); Escape does nothing
+// there; an arrow key picks a stored setting as a click does.
+TEST_F(WindowTest, KeysReachTheirControls) {
+  const auto shown = [&] { return form->pathsDialog() && form->pathsDialog()->isVisible(); };
+  const auto applied = [&] { return form->gamePath() == "C:\\G"; };
+  const struct { std::vector<const char*> focus; Qt::Key key; std::function<bool()> done; } cases[] = {
+      {{"CheckAll"}, Qt::Key_Return, [&] { return Marked().size() == 16; }},
+      {{"LevelName_Text"}, Qt::Key_Escape, [&] { return shown() && !applied(); }},
+      {{"LevelName_Text"}, Qt::Key_Return, [&] { return !shown() && applied(); }},
+      {{"CancelButton"}, Qt::Key_Return, [&] { return !shown() && !applied(); }},
+      {{"Save"}, Qt::Key_Return, [&] { return shown() && ui.messages.size() == 1; }},  // the name is "(Current)"
+      {{"Save", "TerrainCheck"}, Qt::Key_Return, [&] { return applied(); }},
+      {{"SavedSettings"}, Qt::Key_Down, [&] { return In("LevelName_Text")->text() == "Dunes"; }}};
+  for (const auto& c : cases) {
+    delete form->pathsDialog();
+    form->setGamePath({});
+    TempFolder::Write(ini, kStored);
+    Open();
+    Fill("C:\\G", "L", "Hyx", "4");
+    for (const char* name : c.focus) {
+      QWidget* target = form->pathsDialog()->findChild<QWidget*>(QLatin1String(name));
+      if (!target) target = Find(name);  // in the main window
+      Activate(target->window());
+      target->setFocus();
+    }
+    QTest::keyClick(QApplication::focusWidget(), c.key);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(c.done()) << c.focus.back() << " " << c.key;
+  }
+}
+
+}  // namespace
