@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/support/x_display.h"
+#include "bench/x_display.h"
 
 extern char** environ;
 

@@ -10,8 +10,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
-#include "tests/support/x_display.h"
 #include "tests/wine/batch_run_support.h"
 
 namespace {
@@ -23,6 +24,26 @@ constexpr int kPitch = 20;  // 300 twips between boxes, at 96 dots per inch
 
 // Its exit status is of no interest: a window gone meanwhile is no failure.
 int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+struct Shown {
+  unsigned long id;
+  std::string title;
+};
+// The windows that the window manager has taken on and that are mapped, with their titles.
+std::vector<Shown> Windows() {
+  std::vector<Shown> shown;
+  FILE* list = ::popen("for w in $(xprop -root -notype _NET_CLIENT_LIST | sed 's/.*#//; s/,//g'); do "
+                       "xwininfo -id $w 2>/dev/null | grep -q IsViewable && "
+                       "printf '%s %s\\n' $((w)) \"$(xdotool getwindowname $w 2>/dev/null)\"; done", "r");
+  char line[1024];
+  while (list && std::fgets(line, sizeof line, list)) {
+    std::string text(line, std::strcspn(line, "\n"));
+    const size_t blank = text.find(' ');
+    if (blank != std::string::npos && blank + 1 < text.size()) shown.push_back({std::stoul(text), text.substr(blank + 1)});
+  }
+  if (list) ::pclose(list);
+  return shown;
+}
 
 // The bounds of the pixels that differ within a frame.
 QRect Changed(const QImage& a, const QImage& b, const QRect& frame) {
@@ -45,12 +66,12 @@ class Program : public testing::TestWithParam<bool> {  // true: the Windows buil
     std::this_thread::sleep_for(700ms);
   }
   // The window that doing something brings up, painted and active.
-  XDisplay::Shown After(const std::function<void()>& act) {
-    const auto before = x.Windows();
+  Shown After(const std::function<void()>& act) {
+    const auto before = Windows();
     act();
-    XDisplay::Shown shown{0, "(no window)"};
+    Shown shown{0, "(no window)"};
     batch_run::WaitUntil([&] {
-      for (const auto& w : x.Windows()) shown = w.title.empty() || Among(w.id, before) ? shown : w;
+      for (const auto& w : Windows()) shown = w.title.empty() || Among(w.id, before) ? shown : w;
       return shown.id != 0;
     }, 60);
     std::this_thread::sleep_for(500ms);
@@ -58,8 +79,8 @@ class Program : public testing::TestWithParam<bool> {  // true: the Windows buil
     return shown;
   }
   void Activate(unsigned long id) { Shell("timeout 5 xdotool windowactivate --sync " + std::to_string(id) + " 2>/dev/null"); }
-  static bool Among(unsigned long id, const std::vector<XDisplay::Shown>& windows) {
-    return std::any_of(windows.begin(), windows.end(), [&](const XDisplay::Shown& w) { return w.id == id; });
+  static bool Among(unsigned long id, const std::vector<Shown>& windows) {
+    return std::any_of(windows.begin(), windows.end(), [&](const Shown& w) { return w.id == id; });
   }
   QImage Shot(const std::string& name) {
     static char self[] = "program_tests", option[] = "-platform", xcb[] = "xcb", *argv[] = {self, option, xcb, nullptr};
@@ -71,7 +92,6 @@ class Program : public testing::TestWithParam<bool> {  // true: the Windows buil
     return image;
   }
 
-  XDisplay x;
   pid_t pid_ = 0;
 };
 
@@ -97,7 +117,7 @@ TEST_P(Program, AUserMarksPatchesPicksASavedSettingAndRunsTheLighting) {
   const std::string program = GetParam() ? wine + folder + "/StormlineLighting.exe'"
                                          : "QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 '" + folder + "/StormlineLighting'";
   // Started from elsewhere, so that it finds its own folder.
-  const XDisplay::Shown main = After([&] {
+  const Shown main = After([&] {
     Shell("cd / && env -u QT_QPA_PLATFORM " + program + " >/dev/null 2>&1 & echo $! > '" + tool.File("pid") + "'");
     pid_ = std::stoi(TempFolder::Read(tool.File("pid")));
   });
@@ -128,21 +148,22 @@ TEST_P(Program, AUserMarksPatchesPicksASavedSettingAndRunsTheLighting) {
   // Ctrl+P, then OK with the empty "(Current)": a box titled with the
   // program's name asks for all entries. Back in the list of settings (three
   // fields before the game folder), Down picks the saved one.
-  const XDisplay::Shown dialog = After([&] { Keys("ctrl+p"); });
+  const Shown dialog = After([&] { Keys("ctrl+p"); });
   EXPECT_EQ(dialog.title, "Set Paths...");
   EXPECT_EQ(After([&] { Keys("Return"); }).title, "StormlineLighting");
   Keys("Return");
   Keys("shift+Tab shift+Tab shift+Tab Down");
   Shot("paths-saved");
   Keys("Return");
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return !Among(dialog.id, x.Windows()); }, 10)) << "OK did not close the dialog";
+  EXPECT_TRUE(batch_run::WaitUntil([&] { return !Among(dialog.id, Windows()); }, 10)) << "OK did not close the dialog";
 
   // Ctrl+G: go.bat beside the program, run through cmd, on Windows in a
   // console of its own that is titled with its interpreter.
   Activate(main.id);
   batch_run::ExpectEveryStage(game, "1.5", [&] {
     if (!GetParam()) return Keys("ctrl+g");
-    EXPECT_TRUE(After([&] { Keys("ctrl+g"); }).title.ends_with("\\cmd.exe")) << "go.bat ran in no console of its own";
+    const std::string console = After([&] { Keys("ctrl+g"); }).title;
+    EXPECT_TRUE(console.ends_with("\\cmd.exe")) << "go.bat ran in no console of its own: " << console;
   });
   std::string bytes = "@cd " + g + "\r\n@Z:\r\n";
   for (const auto& call : batch_run::EveryStageCalls(g, "1.5")) bytes += call.second + "\r\n";

@@ -1,4 +1,4 @@
-#include "tests/support/x_display.h"
+#include "bench/x_display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
