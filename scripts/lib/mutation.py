@@ -197,6 +197,8 @@ class Worker:
                 return None
             for cmd in runs:
                 run(cmd, env=ENV, timeout=300, failed=failed)
+                if failed and QUICK:
+                    break
             return "killed" if failed else "survived"
         finally:
             with open(path, "w", encoding="utf-8") as f:
@@ -204,6 +206,7 @@ class Worker:
 
 
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+QUICK = False  # stop at the first suite that fails
 
 
 def main():
@@ -216,7 +219,10 @@ def main():
     parser.add_argument("--write-killed", help="write the ids this run kills to this file")
     parser.add_argument("--no-wine", action="store_true", help="leave out mutants in Windows-only code")
     parser.add_argument("--only", help="try just the mutants of this file of ids (a quick re-check)")
+    parser.add_argument("--quick", action="store_true", help="stop at the first suite that fails")
     args = parser.parse_args()
+    global QUICK
+    QUICK = args.quick
 
     files = [rel for rel in subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
                                            capture_output=True, text=True, check=True).stdout.split()
