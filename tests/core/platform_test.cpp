@@ -70,6 +70,7 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   const fs::path root = TempFolder::FromUtf8(prefix.path());
   const std::string p = prefix.path();
   fs::create_directories(root / "drive_c" / "Games" / "Stormline");
+  fs::create_directories(root / "drive_c" / "GAMES~1");  // a short 8.3 name
   fs::create_directories(root / "elsewhere" / "Stormline");
   fs::create_directories(root / "dosdevices");
 #ifndef _WIN32
@@ -79,6 +80,7 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
       {R"(C:\Games\Stormline)", p + "/drive_c/Games/Stormline"},
       {R"(c:\Games\\Stormline\)", p + "/drive_c/Games/Stormline"},
       {"C:", p + "/drive_c"},
+      {R"(C:\GAMES~1)", p + "/drive_c/GAMES~1"},
       {R"(C:\Games\Missing)", std::nullopt},
       {R"(\Games)", std::nullopt},
 #ifndef _WIN32
