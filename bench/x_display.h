@@ -1,5 +1,5 @@
 #pragma once
-// The X display that the start bench looks at: its
+// The X display that the start bench and the program test look at: its
 // windows by title. Kept free of Xlib's names, which clash with Qt's and the
 // tool's.
 

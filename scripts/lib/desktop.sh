@@ -3,7 +3,7 @@
 # Usage: start_display; start_wine_prefix FOLDER; ...; stop_desktop
 # Both are stopped by stop_desktop (the callers trap it on EXIT).
 
-DESKTOP_PACKAGES=(xvfb openbox xdotool x11-utils wine wine64 unzip)
+DESKTOP_PACKAGES=(xvfb openbox xdotool wine wine64 unzip)
 
 DESKTOP_PIDS=()
 

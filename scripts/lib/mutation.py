@@ -118,6 +118,10 @@ def apply(text, site):
     return "\n".join(lines)
 
 
+def is_windows_only(rel):
+    return rel.endswith(("_win.cpp", "win_text.h"))
+
+
 def run(cmd, cwd=None, env=None, timeout=None, failed=None):
     """The exit status; the names of failing tests are added to failed."""
     try:
@@ -137,12 +141,13 @@ def run(cmd, cwd=None, env=None, timeout=None, failed=None):
 class Worker:
     """A copy of the code with its own builds, so that two mutants can be tried at once."""
 
-    def __init__(self, work, index, wine):
+    def __init__(self, work, index, wine, quick):
         self.src = os.path.join(work, f"src{index}")
         self.native = os.path.join(work, f"native{index}")
         self.windows = os.path.join(work, f"windows{index}") if wine else None
         self.native_targets = ["core_tests", "window_tests"]
         self.windows_targets = ["core_tests", "windows_platform_tests"]
+        self.quick = quick  # stop at the first suite that fails
 
     def prepare(self, files):
         for rel in files:
@@ -179,7 +184,7 @@ class Worker:
         """killed, survived, or None where the mutant does not build; the tests that
         fail are added to failed (every native test, the first Windows one)."""
         rel = site[0]
-        windows_only = rel.endswith("_win.cpp") or rel.endswith("win_text.h")
+        windows_only = is_windows_only(rel)
         posix_only = rel.endswith("_posix.cpp")
         in_core = rel.startswith(("platform/", "game/", "paths_dialog/config", "main_window/go_batch",
                                   "main_window/patch_list", "main_window/command_line", "main_window/run_conf"))
@@ -206,7 +211,7 @@ class Worker:
                     t.start()
                 for t in threads:
                     t.join()
-                if failed and QUICK:
+                if failed and self.quick:
                     break
             return "killed" if failed else "survived"
         finally:
@@ -215,7 +220,6 @@ class Worker:
 
 
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-QUICK = True  # stop at the first suite that fails
 
 
 def main():
@@ -231,14 +235,12 @@ def main():
     parser.add_argument("--every-suite", action="store_true",
                         help="run the Windows suite too where the native one fails (to list every killing test)")
     args = parser.parse_args()
-    global QUICK
-    QUICK = not args.every_suite
 
     files = [rel for rel in subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
                                            capture_output=True, text=True, check=True).stdout.split()
              if not rel.startswith(("docs/", ".ci/")) and os.path.isfile(os.path.join(ROOT, rel))]
     started = time.time()
-    workers = [Worker(args.work, i, not args.no_wine) for i in range(args.jobs)]
+    workers = [Worker(args.work, i, not args.no_wine, not args.every_suite) for i in range(args.jobs)]
     threads = [threading.Thread(target=w.prepare, args=(files,)) for w in workers]
     for t in threads:
         t.start()
@@ -249,7 +251,7 @@ def main():
     sites = all_sites()
     random.Random(args.seed).shuffle(sites)
     if args.no_wine:
-        sites = [s for s in sites if not (s[0].endswith("_win.cpp") or s[0].endswith("win_text.h"))]
+        sites = [s for s in sites if not is_windows_only(s[0])]
     if args.only:
         with open(args.only) as f:
             wanted = {l.split()[0] for l in f if l.strip()}

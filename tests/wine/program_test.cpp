@@ -10,9 +10,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
+#include "bench/x_display.h"
 #include "tests/wine/batch_run_support.h"
 
 namespace {
@@ -25,24 +24,11 @@ constexpr int kPitch = 20;  // 300 twips between boxes, at 96 dots per inch
 // Its exit status is of no interest: a window gone meanwhile is no failure.
 int Shell(const std::string& command) { return std::system(command.c_str()); }
 
-struct Shown {
-  unsigned long id;
-  std::string title;
-};
+using Shown = XDisplay::Shown;
 // The windows that the window manager has taken on and that are mapped, with their titles.
 std::vector<Shown> Windows() {
-  std::vector<Shown> shown;
-  FILE* list = ::popen("for w in $(xprop -root -notype _NET_CLIENT_LIST | sed 's/.*#//; s/,//g'); do "
-                       "xwininfo -id $w 2>/dev/null | grep -q IsViewable && "
-                       "printf '%s %s\\n' $((w)) \"$(xdotool getwindowname $w 2>/dev/null)\"; done", "r");
-  char line[1024];
-  while (list && std::fgets(line, sizeof line, list)) {
-    std::string text(line, std::strcspn(line, "\n"));
-    const size_t blank = text.find(' ');
-    if (blank != std::string::npos && blank + 1 < text.size()) shown.push_back({std::stoul(text), text.substr(blank + 1)});
-  }
-  if (list) ::pclose(list);
-  return shown;
+  static XDisplay display;
+  return display.Windows();
 }
 
 // The bounds of the pixels that differ within a frame.
