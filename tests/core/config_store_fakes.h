@@ -6,64 +6,44 @@
 
 #include "platform/file_system.h"
 
-// Files held in memory, for the fuzzer, which rewrites config.ini thousands of times.
+// Files held in memory: for the fuzzer, which rewrites config.ini thousands
+// of times, and for failures on demand. The failAt-th call that can fail (0
+// for the first; Exists and Kind cannot) fails, with persistent set every
+// later one too.
 struct MemoryFileSystem final : platform::FileSystem {
   std::map<std::string, std::string> files;
+  int failAt = -1;
+  bool persistent = false;
+  mutable int calls = 0;  // that could fail, so far (ReadAll is const)
 
   bool Exists(const std::string& path) const override { return files.contains(path); }
   platform::EntryKind Kind(const std::string& path) const override {
     return Exists(path) ? platform::EntryKind::File : platform::EntryKind::None;
   }
   platform::Status ReadAll(const std::string& path, std::string& bytes, std::size_t limit) const override {
-    if (!Exists(path) || files.at(path).size() > limit) return Failed(path);
+    if (Fails() || !Exists(path) || files.at(path).size() > limit) return Failed(path);
     bytes = files.at(path);
     return platform::Status::Ok();
   }
   platform::Status CreateNew(const std::string& path, std::string_view bytes, const std::string&, bool& inTheWay) override {
-    if ((inTheWay = Exists(path))) return Failed(path);
+    inTheWay = false;
+    if (Fails() || (inTheWay = Exists(path))) return Failed(path);
     files[path] = bytes;
     return platform::Status::Ok();
   }
   platform::Status Replace(const std::string& source, const std::string& target) override {
-    if (!Exists(source)) return Failed(source);
+    if (Fails() || !Exists(source)) return Failed(target);
     files[target] = files.at(source);
-    return Remove(source);
-  }
-  platform::Status Remove(const std::string& path) override {
-    return files.erase(path) ? platform::Status::Ok() : Failed(path);
-  }
-  platform::Status Lock(const std::string&, std::chrono::milliseconds, std::unique_ptr<platform::FileLock>& held) override {
-    held = std::make_unique<platform::FileLock>();
+    files.erase(source);
     return platform::Status::Ok();
   }
-  static platform::Status Failed(const std::string& path) { return platform::Status::Failure("Failed on \"" + path + "\"."); }
-};
-
-// Passes every call on, except that the failAt-th call that can fail (0 for
-// the first; Exists and Kind cannot) fails, and with persistent set every later one too.
-class FaultyFileSystem final : public platform::FileSystem {
- public:
-  explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
-  int failAt = -1;
-  bool persistent = false;
-  mutable int calls = 0;  // that could fail, so far (ReadAll is const)
-
-  bool Exists(const std::string& path) const override { return inner_.Exists(path); }
-  platform::EntryKind Kind(const std::string& path) const override { return inner_.Kind(path); }
-  platform::Status ReadAll(const std::string& path, std::string& bytes, std::size_t limit) const override {
-    return Fails() ? Failed(path) : inner_.ReadAll(path, bytes, limit);
+  platform::Status Remove(const std::string& path) override {
+    return !Fails() && files.erase(path) ? platform::Status::Ok() : Failed(path);
   }
-  platform::Status CreateNew(const std::string& path, std::string_view bytes, const std::string& permissionsOf,
-                             bool& inTheWay) override {
-    return Fails() ? (inTheWay = false, Failed(path)) : inner_.CreateNew(path, bytes, permissionsOf, inTheWay);
-  }
-  platform::Status Replace(const std::string& source, const std::string& target) override {
-    return Fails() ? Failed(target) : inner_.Replace(source, target);
-  }
-  platform::Status Remove(const std::string& path) override { return Fails() ? Failed(path) : inner_.Remove(path); }
-  platform::Status Lock(const std::string& path, std::chrono::milliseconds wait,
-                        std::unique_ptr<platform::FileLock>& held) override {
-    return Fails() ? Failed(path) : inner_.Lock(path, wait, held);
+  platform::Status Lock(const std::string& path, std::chrono::milliseconds, std::unique_ptr<platform::FileLock>& held) override {
+    if (Fails()) return Failed(path);
+    held = std::make_unique<platform::FileLock>();
+    return platform::Status::Ok();
   }
 
  private:
@@ -74,5 +54,4 @@ class FaultyFileSystem final : public platform::FileSystem {
   static platform::Status Failed(const std::string& path) {
     return platform::Status::Failure("Could not use \"" + path + "\": injected fault.");
   }
-  platform::FileSystem& inner_;
 };

@@ -47,8 +47,8 @@ struct Folder : TempFolder {
     if (bytes) Write(File("config.ini"), *bytes);
   }
   std::string Bytes() const { return Read(File("config.ini")); }
-  config_store::StoreOutcome Change(Names& list, const std::optional<SettingFields>& save, int selected = 1,
-                                    platform::FileSystem& fs = platform::RealFileSystem()) const {
+  config_store::StoreOutcome Change(Names& list, const std::optional<SettingFields>& save, int selected = 1) const {
+    auto& fs = platform::RealFileSystem();
     return save ? config_store::SaveSetting(fs, path(), list, *save) : config_store::DeleteSetting(fs, path(), list, selected);
   }
 };
@@ -141,25 +141,26 @@ TEST(ConfigStore, LoadAppliesTheSectionByTheReadingRules) {
 // Each step of a rewrite that can fail is made to fail in turn, once and
 // from there on: config.ini, the list and the selection stay as they were.
 TEST(ConfigStoreFaults, EachFailingStepOfARewriteLeavesEverythingAsItWas) {
+  const std::string ini = platform::JoinPath("tool", "config.ini"), tmp = platform::JoinPath("tool", "config.tmp");
   for (const auto& save : {std::optional(With(&SettingFields::settingName, "New")), std::optional<SettingFields>()}) {
     for (const bool persistent : {false, true}) {
       int k = 0;
       for (;; ++k) {
         SCOPED_TRACE(std::string(save ? "Save" : "Delete") + (persistent ? " from" : " at") + " call " + std::to_string(k));
-        const Folder folder(kCoast + "note\r\n" + kBay);
-        TempFolder::Write(folder.File("config.tmp"), "left over");
-        FaultyFileSystem faulty(platform::RealFileSystem());
+        MemoryFileSystem faulty;
+        faulty.files = {{ini, kCoast + "note\r\n" + kBay}, {tmp, "left over"}};
         faulty.failAt = k;
         faulty.persistent = persistent;
         Names list = {kCur, "Coast", "Bay"};
-        const auto outcome = folder.Change(list, save, 1, faulty);
+        const auto outcome = save ? config_store::SaveSetting(faulty, "tool", list, *save)
+                                  : config_store::DeleteSetting(faulty, "tool", list, 1);
         if (faulty.calls <= k) break;  // none failed
         EXPECT_NE(outcome.status.message().find("injected fault"), std::string::npos) << outcome.status.message();
         EXPECT_NE(outcome.status.message().find(kLeft), std::string::npos) << outcome.status.message();
-        EXPECT_EQ(std::tuple(folder.Bytes(), list, outcome.select),
+        EXPECT_EQ(std::tuple(faulty.files.at(ini), list, outcome.select),
                   std::tuple(kCoast + "note\r\n" + kBay, Names{kCur, "Coast", "Bay"}, -1));
         // A config.tmp this write made is removed where that can be done.
-        EXPECT_EQ(TempFolder::Exists(folder.File("config.tmp")), k < 3 || (persistent && k == 4));
+        EXPECT_EQ(faulty.files.contains(tmp), k < 3 || (persistent && k == 4));
       }
       // Locking, reading config.ini, removing the leftover config.tmp,
       // writing the new one and moving it over config.ini.

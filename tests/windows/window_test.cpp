@@ -412,8 +412,8 @@ TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
 // Browse takes the folder that holds the chosen file; a failing file system or a handler that throws is told,
 // leaves config.ini as it was, and the dialog goes on.
 TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
-  TempFolder::Write(ini, kStored);
-  FaultyFileSystem failing(platform::RealFileSystem());
+  MemoryFileSystem failing;
+  failing.files[ini] = kStored;
   failing.failAt = 0;  // every read, from the names on
   failing.persistent = true;
   form = std::make_unique<Form1>(Form1Services{&ui, &starter, &failing, folder.path(), "."});
@@ -432,7 +432,7 @@ TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
   EXPECT_TRUE(ui.messages.size() == 3 && ui.messages[0].text.contains(QLatin1String("config.ini")) &&
               ui.messages[1].text.contains(QLatin1String("config.ini was left as it was.")) &&
               ui.messages[2].text.contains(QLatin1String("not enough memory")));
-  EXPECT_TRUE(TempFolder::Read(ini) == kStored && form->pathsDialog()->isVisible());
+  EXPECT_TRUE(failing.files.at(ini) == kStored && failing.files.size() == 1 && form->pathsDialog()->isVisible());
 }
 
 // Enter presses the focused button, or else the default one (OK in the paths dialog); Escape does nothing
