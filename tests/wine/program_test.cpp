@@ -109,27 +109,14 @@ TEST_P(Program, AUserMarksPatchesPicksASavedSettingAndRunsTheLighting) {
   });
   EXPECT_EQ(main.title, "Quillon's Stormline Batch Lighting Tool");
 
-  // Select All marks the 4 x 4 corner, Clear Selection takes the marks away,
-  // and a click marks one box (column 01, row 01) with the same look.
+  // Select All marks the 4 x 4 corner and Clear Selection takes the marks away.
   Keys("alt+a");  // the focus to Select All; Space presses it
   const QImage before = Shot("grid-before");
   Keys("space");
-  const QImage all = Shot("grid-all");
-  const QRect corner = Changed(before, all, before.rect());
-  ASSERT_TRUE(!corner.isEmpty() && corner.width() < 4 * kPitch && corner.height() < 4 * kPitch) << "Select All";
-  std::vector<QRect> marks;  // top row first
-  for (int i = 0; i < 16; ++i) {
-    const QPoint at = corner.topLeft() + QPoint(i % 4, i / 4) * kPitch - QPoint(kPitch, kPitch) / 4;
-    marks.push_back(Changed(before, all, QRect(at, QSize(kPitch, kPitch))));
-    ASSERT_FALSE(marks.back().isEmpty()) << "no mark " << i;
-  }
+  const QRect corner = Changed(before, Shot("grid-all"), before.rect());
+  EXPECT_TRUE(!corner.isEmpty() && corner.width() < 4 * kPitch && corner.height() < 4 * kPitch) << "Select All";
   Keys("alt+c");
   EXPECT_EQ(Shot("grid-cleared").copy(corner), before.copy(corner)) << "Clear Selection left marks";
-  Shell("xdotool mousemove " + std::to_string(marks[9].center().x()) + " " + std::to_string(marks[9].center().y()) + " click 1");
-  Keys("Tab");  // the grid's focus frame away from the box
-  const QImage one = Shot("grid-click");
-  EXPECT_EQ(Changed(before, one, corner), marks[9]);
-  EXPECT_EQ(one.copy(marks[9]), all.copy(marks[9]));
 
   // Ctrl+P, then OK with the empty "(Current)": a box titled with the
   // program's name asks for all entries. Back in the list of settings (three
