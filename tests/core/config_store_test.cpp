@@ -39,16 +39,20 @@ SettingFields With(std::string SettingFields::*field, const std::string& value) 
   return fields;
 }
 
-// A folder of its own holding config.ini, unless bytes is nothing. Saves
-// fields, or with none Deletes entry `selected`.
+// Saves fields, or with none Deletes entry `selected`.
+config_store::StoreOutcome Change(platform::FileSystem& fs, const std::string& folder, Names& list,
+                                  const std::optional<SettingFields>& save, int selected = 1) {
+  return save ? config_store::SaveSetting(fs, folder, list, *save) : config_store::DeleteSetting(fs, folder, list, selected);
+}
+
+// A folder of its own holding config.ini, unless bytes is nothing.
 struct Folder : TempFolder {
   explicit Folder(const std::optional<std::string>& bytes) {
     if (bytes) Write(File("config.ini"), *bytes);
   }
   std::string Bytes() const { return Read(File("config.ini")); }
   config_store::StoreOutcome Change(Names& list, const std::optional<SettingFields>& save, int selected = 1) const {
-    auto& fs = platform::RealFileSystem();
-    return save ? config_store::SaveSetting(fs, path(), list, *save) : config_store::DeleteSetting(fs, path(), list, selected);
+    return ::Change(platform::RealFileSystem(), path(), list, save, selected);
   }
 };
 
@@ -151,8 +155,7 @@ TEST(ConfigStoreFaults, EachFailingStepOfARewriteLeavesEverythingAsItWas) {
         faulty.failAt = k;
         faulty.persistent = persistent;
         Names list = {kCur, "Coast", "Bay"};
-        const auto outcome = save ? config_store::SaveSetting(faulty, "tool", list, *save)
-                                  : config_store::DeleteSetting(faulty, "tool", list, 1);
+        const auto outcome = Change(faulty, "tool", list, save);
         if (faulty.calls <= k) break;  // none failed
         EXPECT_NE(outcome.status.message().find("injected fault"), std::string::npos) << outcome.status.message();
         EXPECT_NE(outcome.status.message().find(kLeft), std::string::npos) << outcome.status.message();
@@ -204,14 +207,14 @@ TEST(ConfigStoreFaults, NothingInTheWayIsForcedFollowedOrWaitedOn) {
 // the other, and every save is in the file once.
 TEST(ConfigStoreFaults, TwoProcessesSavingLoseNothing) {
   const Folder folder(kCoast);
+  const auto name = [](int p, int i) { return "P" + std::to_string(p) + "-" + std::to_string(i); };
   std::set<std::string> saved = {"Coast"};
   for (int p = 0; p < 2; ++p) {
-    for (int i = 0; i < 200; ++i) saved.insert("P" + std::to_string(p) + "-" + std::to_string(i));
+    for (int i = 0; i < 200; ++i) saved.insert(name(p, i));
     if (::fork() != 0) continue;
     Names list = {kCur, "Coast"};
     for (int i = 0; i < 200; ++i) {
-      if (!folder.Change(list, With(&SettingFields::settingName, "P" + std::to_string(p) + "-" + std::to_string(i))).status)
-        ::_exit(1);
+      if (!folder.Change(list, With(&SettingFields::settingName, name(p, i))).status) ::_exit(1);
     }
     ::_exit(0);
   }
