@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,6 +21,7 @@
 #include "main_window/frm_preview.h"
 #include "main_window/go_batch.h"
 #include "main_window/guarded.h"
+#include "main_window/lighting_run.h"
 #include "main_window/patch_grid.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
@@ -412,35 +412,31 @@ void Form1::lmList_Button_Click() {
 }
 
 void Form1::Go_Button_Click() {
-  if (!go_batch::IsComplete(config_)) {
-    ShowTransientStatus(FromUtf8(std::string(go_batch::kIncompleteStatus)));
-    return;
-  }
-  // Checked and made once, before the question, written only after it.
-  std::string bytes;
-  if (const platform::Status made = go_batch::ScriptBytes({config_}, services_.decimalSeparator, bytes); !made) {
-    ShowError(FromUtf8(made.message()));
-    return;
-  }
-  // Otherwise the interpreter fails in a window that closes at once, while
-  // the status line would say the run has started.
-  if (!services_.gameFound(config_.gamePath)) {
+  const lighting_run::Services run{services_.fs, services_.starter, services_.toolFolder, services_.decimalSeparator,
+                                   services_.gameFound};
+  const lighting_run::Result result = lighting_run::Run({{std::string(), config_}}, run, [&](const std::string&) {
     UiServices::Message question{
         QStringLiteral("Stormline.exe was not found in \"%1\".\nStart the batch lighting anyway?").arg(gamePath()),
         QString(), UiServices::Icon::None, UiServices::Buttons::YesNo};
     question.noIsDefault = true;
-    if (services_.ui->ShowMessage(this, question) != UiServices::Answer::Yes) return;
+    return services_.ui->ShowMessage(this, question) == UiServices::Answer::Yes;
+  });
+  using Kind = lighting_run::Result::Kind;
+  switch (result.kind) {
+    case Kind::Started:
+      ShowTransientStatus(QStringLiteral("Running batch lighting... You may exit."));
+      break;
+    case Kind::Incomplete:
+      ShowTransientStatus(FromUtf8(std::string(go_batch::kIncompleteStatus)));
+      break;
+    case Kind::Declined:
+    case Kind::Ready:
+      break;
+    case Kind::Refused:
+    case Kind::Failed:
+      ShowError(FromUtf8(result.text));
+      break;
   }
-  const std::string script = platform::JoinPath(services_.toolFolder, go_batch::kScriptName);
-  if (const platform::Status written = platform::WriteFileReplacing(*services_.fs, script, bytes); !written) {
-    ShowError(FromUtf8(written.message()));
-    return;
-  }
-  if (const platform::Status started = services_.starter->Start(script); !started) {
-    ShowError(FromUtf8(started.message()));
-    return;
-  }
-  ShowTransientStatus(QStringLiteral("Running batch lighting... You may exit."));
 }
 
 // ---- patch list read back, preview ---------------------------------------
@@ -451,6 +447,10 @@ void Form1::menuRunImport_Click() {
     ShowTransientStatus(QStringLiteral("Load Cancelled."));
     return;
   }
+  ImportPatchList(chosen);
+}
+
+void Form1::ImportPatchList(const QString& chosen) {
   const std::string path = chosen.toStdString();
   std::string bytes;
   std::string reason;
@@ -481,5 +481,6 @@ void Form1::menuRunPreview_Click() {
 
 void Form1::RefreshPreview() {
   if (!preview_) return;
-  preview_->Show(go_batch::PreviewRun(config_, services_.decimalSeparator), FromUtf8(services_.toolFolder));
+  preview_->Show(lighting_run::Prepare({{std::string(), config_}}, services_.decimalSeparator),
+                 FromUtf8(services_.toolFolder));
 }

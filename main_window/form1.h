@@ -100,6 +100,9 @@ class Form1 : public QMainWindow {
   void lmList_Button_Click();
   void Go_Button_Click();
 
+  // Reads a patch list into the grid, or says why not.
+  void ImportPatchList(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

@@ -28,14 +28,15 @@ FrmPreview::FrmPreview(QWidget* owner) : QWidget(owner, Qt::Window) {
   resize(720, 240);
 }
 
-void FrmPreview::Show(const go_batch::Preview& preview, const QString& folder) {
-  QString text = QString::fromStdString(preview.text);
-  if (preview.runs) {
+void FrmPreview::Show(const lighting_run::Result& prepared, const QString& folder) {
+  const bool runs = prepared.kind == lighting_run::Result::Kind::Ready;
+  QString text = QString::fromStdString(prepared.text);
+  if (runs) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
   }
   Script_Text->setPlainText(text);
-  Folder_Label->setText(preview.runs ? QStringLiteral("Folder: ") + folder : QString());
+  Folder_Label->setText(runs ? QStringLiteral("Folder: ") + folder : QString());
 }
 
 QString FrmPreview::scriptText() const { return Script_Text->toPlainText(); }

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "main_window/go_batch.h"
+#include "main_window/lighting_run.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -16,7 +16,7 @@ class FrmPreview : public QWidget {
  public:
   explicit FrmPreview(QWidget* owner);
 
-  void Show(const go_batch::Preview& preview, const QString& folder);
+  void Show(const lighting_run::Result& prepared, const QString& folder);
   QString scriptText() const;
   QString folderText() const;
 

@@ -29,7 +29,7 @@ constexpr const char* kNotPassedOn =
     ", which the command interpreter would not pass on to the game as it stands.";
 
 platform::Status Refusal(const std::string& reason) {
-  return platform::Status::Failure(reason + " Nothing was written or started.");
+  return platform::Status::Failure(reason + std::string(kNothingDone));
 }
 
 // The first count characters (not bytes) of a UTF-8 text.
@@ -138,38 +138,6 @@ std::string ScriptText(const RunConfiguration& config, std::string_view decimalS
     text += game::ObjectStageLine(path, config.modName, config.levelName) + "\r\n";
   }
   return text;
-}
-
-platform::Status ScriptBytes(const std::vector<RunConfiguration>& runs, std::string_view decimalSeparator,
-                             std::string& bytes) {
-  std::string text;
-  for (const RunConfiguration& run : runs) {
-    if (platform::Status checked = CheckRun(run, decimalSeparator); !checked) return checked;
-    text += ScriptText(run, decimalSeparator);
-  }
-  std::string unheld;
-  const auto encoded = platform::EncodeSingleByte(text, &unheld);
-  if (!encoded) {
-    // Only the decimal separator can get here: the texts were checked above.
-    return platform::Status::Failure("The decimal separator \"" + unheld +
-                                     "\" cannot be written in the code page of go.bat. Nothing was written or "
-                                     "started.");
-  }
-  bytes = *encoded;
-  return platform::Status::Ok();
-}
-
-platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
-                             const RunConfiguration& config, std::string_view decimalSeparator) {
-  std::string bytes;
-  if (platform::Status made = ScriptBytes({config}, decimalSeparator, bytes); !made) return made;
-  return platform::WriteFileReplacing(fs, scriptPath, bytes);
-}
-
-Preview PreviewRun(const RunConfiguration& config, std::string_view decimalSeparator) {
-  if (!IsComplete(config)) return {false, std::string(kIncompleteStatus)};
-  if (platform::Status checked = CheckRun(config, decimalSeparator); !checked) return {false, checked.message()};
-  return {true, ScriptText(config, decimalSeparator)};
 }
 
 }  // namespace go_batch

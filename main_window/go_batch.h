@@ -2,15 +2,15 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "main_window/run_configuration.h"
-#include "platform/file_system.h"
 #include "platform/status.h"
 
 namespace go_batch {
 
 inline constexpr std::string_view kScriptName = "go.bat";
+// How every refusal ends.
+inline constexpr std::string_view kNothingDone = " Nothing was written or started.";
 inline constexpr std::string_view kIncompleteStatus = "Error: Incomplete Config. Set Paths or Load Config.";
 
 // A run needs a darkness above 0 and all three texts.
@@ -30,23 +30,5 @@ platform::Status CheckRun(const RunConfiguration& config, std::string_view decim
 
 // The script as text, every line ended by CR LF.
 std::string ScriptText(const RunConfiguration& config, std::string_view decimalSeparator);
-
-// The bytes of a script for the runs one after the other, each checked as
-// Run Lighting checks it, in the single-byte code page.
-platform::Status ScriptBytes(const std::vector<RunConfiguration>& runs, std::string_view decimalSeparator,
-                             std::string& bytes);
-
-// What Run Lighting would do now: the script's text, or (runs false) the
-// very message it would show instead.
-struct Preview {
-  bool runs = false;
-  std::string text;
-};
-Preview PreviewRun(const RunConfiguration& config, std::string_view decimalSeparator);
-
-// Checks the run, then writes the script as toolFolder/go.bat through a
-// temporary file, so a failure leaves any old script as it was.
-platform::Status WriteScript(platform::FileSystem& fs, const std::string& scriptPath,
-                             const RunConfiguration& config, std::string_view decimalSeparator);
 
 }  // namespace go_batch

@@ -240,7 +240,8 @@ int FindSettingIndex(const std::vector<std::string>& list, std::string_view name
 }
 
 Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, std::string_view name,
-                   std::string_view decimalSeparator, SettingFields& fields) {
+                   std::string_view decimalSeparator, SettingFields& fields, bool* found) {
+  if (found) *found = false;
   const std::string ini = platform::JoinPath(folder, kFileName);
   if (!fs.Exists(ini)) return Status::Ok();
   std::string bytes;
@@ -249,6 +250,7 @@ Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, st
   ForEachSection(bytes, [&](const Section& section) {
     if (platform::DecodeSingleByte(section.header) != start) return true;
     fields.settingName = std::string(name);
+    if (found) *found = true;
     for (size_t k = 0; k < section.keyCount; ++k) {
       ApplyKeyLine(platform::DecodeSingleByte(section.keys[k]), decimalSeparator, fields);
     }

@@ -64,9 +64,10 @@ int FindSettingIndex(const std::vector<std::string>& list, std::string_view name
 // value that is neither True, False nor a number leaves that field as it
 // was; the darkness is shown again by the number rule (1.50 comes back as
 // 1.5), or as stored when it is not a number. No file or no such section changes
-// nothing. Only a file that exists but cannot be read gives a failure.
+// nothing (found, where asked, tells). Only a file that exists but cannot be
+// read gives a failure.
 platform::Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, std::string_view name,
-                             std::string_view decimalSeparator, SettingFields& fields);
+                             std::string_view decimalSeparator, SettingFields& fields, bool* found = nullptr);
 
 // "(Current)": every field but the name takes the main window's values.
 void ApplyRunConfiguration(const RunConfiguration& config, std::string_view decimalSeparator, SettingFields& fields);

@@ -36,18 +36,24 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return joined;
 }
 
+Status CreateUnique(FileSystem& fs, const std::string& stem, std::string_view extension, std::string_view bytes,
+                    const std::string& permissionsOf, std::string& path) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    path = stem + RandomPart();
+    path += extension;
+    bool inTheWay = false;
+    const Status created = fs.CreateNew(path, bytes, permissionsOf, inTheWay);
+    if (!inTheWay) return created;
+  }
+  return Status::Failure("Could not write \"" + permissionsOf + "\": no free name for a file of its own beside it.");
+}
+
 Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes) {
   // A name of the tool's own: whatever the user keeps beside path, even a
   // file called path + ".tmp", is never in the way.
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::string tempPath = path + ".~" + RandomPart() + ".tmp";
-    bool inTheWay = false;
-    const Status created = fs.CreateNew(tempPath, bytes, path, inTheWay);
-    if (inTheWay) continue;
-    if (!created) return created;
-    return MoveInPlace(fs, tempPath, path);
-  }
-  return Status::Failure("Could not write \"" + path + "\": no free name for a temporary file beside it.");
+  std::string tempPath;
+  if (Status created = CreateUnique(fs, path + ".~", ".tmp", bytes, path, tempPath); !created) return created;
+  return MoveInPlace(fs, tempPath, path);
 }
 
 Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -43,6 +44,10 @@ class FileSystem {
   // and makes the move itself reach the disk.
   virtual Status Replace(const std::string& source, const std::string& target) = 0;
   virtual Status Remove(const std::string& path) = 0;
+  // Makes the folder where nothing stands; a folder already there will do.
+  virtual Status MakeFolder(const std::string& path) = 0;
+  // The plain files right in folder last written longer than age ago.
+  virtual std::vector<std::string> FilesOlderThan(const std::string& folder, std::chrono::hours age) const = 0;
   // Takes the lock on the file at path (created if missing), waiting up to
   // wait while another process holds it.
   virtual Status Lock(const std::string& path, std::chrono::milliseconds wait, std::unique_ptr<FileLock>& held) = 0;
@@ -62,6 +67,11 @@ std::string JoinPath(const std::string& folder, std::string_view name);
 // failure path is as it was and no file of the tool's is left behind; no
 // file the tool did not create is ever touched but path itself.
 Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_view bytes);
+
+// Creates a new file stem + a random part + extension, with the permission
+// bits of permissionsOf, and says in path which.
+Status CreateUnique(FileSystem& fs, const std::string& stem, std::string_view extension, std::string_view bytes,
+                    const std::string& permissionsOf, std::string& path);
 
 // The same through a temporary file of a fixed name. A plain file left there
 // by an interrupted earlier write is removed first; anything else in the

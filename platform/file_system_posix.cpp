@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -5,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <thread>
 #include <utility>
 
@@ -156,6 +158,29 @@ class PosixFileSystem final : public FileSystem {
     }
     if (::unlink(path.c_str()) != 0) return Fail("delete", path, errno);
     return Status::Ok();
+  }
+
+  Status MakeFolder(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) == 0) return Status::Ok();
+    const int error = errno;
+    struct stat info {};
+    if (error != EEXIST) return Fail("make the folder", path, error);
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return Status::Ok();
+    return Status::Failure("Could not make the folder " + Quoted(path) + ": something else is in the way.");
+  }
+
+  std::vector<std::string> FilesOlderThan(const std::string& folder, std::chrono::hours age) const override {
+    std::vector<std::string> old;
+    DIR* list = ::opendir(folder.c_str());
+    if (!list) return old;
+    const time_t before = ::time(nullptr) - std::chrono::duration_cast<std::chrono::seconds>(age).count();
+    while (const dirent* entry = ::readdir(list)) {
+      const std::string path = folder + "/" + entry->d_name;
+      struct stat info {};
+      if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < before) old.push_back(path);
+    }
+    ::closedir(list);
+    return old;
   }
 
   Status Lock(const std::string& path, std::chrono::milliseconds wait, std::unique_ptr<FileLock>& held) override {

@@ -40,4 +40,18 @@ inline std::string ErrorText(DWORD error) {
   return Narrow(text);
 }
 
+// The path in the form that long paths take, \\?\C:\... or
+// \\?\UNC\server\share\..., made whole first, as that form is taken
+// literally (no "/", "." or ".." resolved). Others stay as they are.
+inline std::wstring LongPath(std::string_view utf8) {
+  const std::wstring wide = Widen(utf8);
+  if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  if (full.empty()) return wide;
+  full.resize(GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return wide;
+}
+
 }  // namespace platform::win

@@ -38,31 +38,32 @@ std::optional<std::string> WineFolderFor(std::string_view windowsFolder, const s
   return path;
 }
 
-std::string WindowsPathFor(const std::string& localPath, const std::string& prefix) {
+std::optional<std::string> WindowsPathFor(const std::string& localPath, const std::string& prefix) {
   namespace fs = std::filesystem;
-  char drive = 'Z';
-  std::string rest = localPath;
-  long best = -1;  // length of the longest drive root that holds the path
-  std::error_code error;
   const fs::path devices = fs::path(std::u8string(prefix.begin(), prefix.end())) / "dosdevices";
-  if (!prefix.empty()) {
-    for (const auto& entry : fs::directory_iterator(devices, error)) {
-      const auto name = entry.path().filename().u8string();
-      if (name.size() != 2 || name[1] != ':' || !IsLetter(static_cast<char>(name[0]))) continue;
-      const auto target = fs::canonical(entry.path(), error).u8string();
-      if (error) continue;
-      // The root folder "/" holds every path and counts as length 0.
-      const std::string root = target == u8"/" ? std::string() : std::string(target.begin(), target.end());
-      const bool inside = localPath.compare(0, root.size(), root) == 0 &&
-                          (localPath.size() == root.size() || localPath[root.size()] == '/');
-      if (inside && static_cast<long>(root.size()) > best) {
-        best = static_cast<long>(root.size());
-        drive = static_cast<char>(name[0] & ~0x20);
-        rest = localPath.substr(root.size());
-      }
+  std::error_code error;
+  // A prefix not made yet gets Wine's own drives, Z: the root among them.
+  std::optional<char> drive;
+  std::string rest = localPath;
+  if (prefix.empty() || !fs::is_directory(devices, error)) drive = 'Z';
+  long best = -1;  // length of the longest drive root that holds the path
+  for (const auto& entry : fs::directory_iterator(devices, error)) {
+    const auto name = entry.path().filename().u8string();
+    if (name.size() != 2 || name[1] != ':' || !IsLetter(static_cast<char>(name[0]))) continue;
+    const auto target = fs::canonical(entry.path(), error).u8string();
+    if (error) continue;
+    // The root folder "/" holds every path and counts as length 0.
+    const std::string root = target == u8"/" ? std::string() : std::string(target.begin(), target.end());
+    const bool inside = localPath.compare(0, root.size(), root) == 0 &&
+                        (localPath.size() == root.size() || localPath[root.size()] == '/');
+    if (inside && static_cast<long>(root.size()) > best) {
+      best = static_cast<long>(root.size());
+      drive = static_cast<char>(name[0] & ~0x20);
+      rest = localPath.substr(root.size());
     }
   }
-  std::string windows{drive, ':'};
+  if (!drive) return std::nullopt;
+  std::string windows{*drive, ':'};
   for (const char c : rest) windows += c == '/' ? '\\' : c;
   return windows;
 }
@@ -72,7 +73,8 @@ std::string GamePathFor(const std::string& chosenPath) {
   return chosenPath;
 #else
   if (chosenPath.empty() || chosenPath[0] != '/') return chosenPath;
-  return WindowsPathFor(chosenPath, UserWinePrefix());
+  // Where no drive leads, the path as it stands, which a run then refuses.
+  return WindowsPathFor(chosenPath, UserWinePrefix()).value_or(chosenPath);
 #endif
 }
 

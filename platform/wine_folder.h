@@ -16,10 +16,10 @@ std::optional<std::string> WineFolderFor(std::string_view windowsFolder, const s
 std::string UserWinePrefix();
 
 // The reverse: the path by which Wine's programs know a file of this
-// machine, through the prefix's dosdevices links (the longest match wins),
-// else through Z:, which Wine maps to the root. "/home/me/.wine/drive_c/Games"
-// gives "C:\Games".
-std::string WindowsPathFor(const std::string& localPath, const std::string& prefix);
+// machine, through the prefix's dosdevices links (the longest match wins).
+// "/home/me/.wine/drive_c/Games" gives "C:\Games". Nothing where no drive
+// leads to it; a prefix Wine has not made yet will have Z: for the root.
+std::optional<std::string> WindowsPathFor(const std::string& localPath, const std::string& prefix);
 
 // A path chosen in a file dialog, in the form the game's command lines need:
 // as it stands on Windows, its Wine form elsewhere.

@@ -40,6 +40,10 @@ struct MemoryFileSystem final : platform::FileSystem {
   platform::Status Remove(const std::string& path) override {
     return !Fails() && files.erase(path) ? platform::Status::Ok() : Failed(path);
   }
+  platform::Status MakeFolder(const std::string& path) override {
+    return Fails() ? Failed(path) : platform::Status::Ok();
+  }
+  std::vector<std::string> FilesOlderThan(const std::string&, std::chrono::hours) const override { return {}; }
   platform::Status Lock(const std::string& path, std::chrono::milliseconds, std::unique_ptr<platform::FileLock>& held) override {
     if (Fails()) return Failed(path);
     held = std::make_unique<platform::FileLock>();

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <tuple>
 
 #include "main_window/command_line.h"
+#include "main_window/lighting_run.h"
 #include "tests/support/recording_starter.h"
 #include "tests/support/temp_folder.h"
 
@@ -27,6 +30,14 @@ const std::string kBay = "@cd D:\\My Bay\r\n@D:\r\n"
     R"("D:\My Bay\Stormline.exe" +game Hyx +workingFolder "D:\My Bay\ShadowWork\" )"
     R"(+traceObjectShadows "stormline\levels\Big Bay\")" "\r\n";
 
+// What Run Lighting writes: go.bat, the record of the last run, and the
+// run's own copy, which removes itself as its last act.
+const std::string kSelfRemoval = "@del \"%~f0\" & exit /b\r\n";
+lighting_run::Services In(const TempFolder& folder, RecordingStarter& starter, const char* separator = ".") {
+  return {&platform::RealFileSystem(), &starter, folder.path(), separator, [](const std::string&) { return true; }};
+}
+const auto kNoQuestion = [](const std::string&) { return false; };
+
 TEST(GoBat, HoldsTheLinesOfTheRunByteForByte) {
   const std::tuple<R, const char*, std::string> cases[] = {
       {{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, false, false}, ".", kCd},
@@ -38,9 +49,45 @@ TEST(GoBat, HoldsTheLinesOfTheRunByteForByte) {
   for (const auto& [config, separator, bytes] : cases) {
     TempFolder folder;
     TempFolder::Write(folder.File("go.bat"), "@echo an older, longer script that must not survive\r\n" + kCd + kCd);
-    ASSERT_TRUE(go_batch::WriteScript(platform::RealFileSystem(), folder.File("go.bat"), config, separator));
-    EXPECT_EQ(std::tuple(TempFolder::Read(folder.File("go.bat")), folder.Count()), std::tuple(bytes, 1u));
+    RecordingStarter starter;
+    const auto result = lighting_run::Run({{"", config}}, In(folder, starter, separator), kNoQuestion);
+    ASSERT_EQ(result.kind, lighting_run::Result::Kind::Started) << result.text;
+    EXPECT_EQ(std::tuple(TempFolder::Read(folder.File("go.bat")), folder.Count(), starter.started.size()),
+              std::tuple(bytes, 2u, 1u));
+    EXPECT_EQ(TempFolder::Read(result.text), bytes + kSelfRemoval);
+    EXPECT_EQ(TempFolder::FromUtf8(result.text).parent_path(), TempFolder::FromUtf8(folder.File("runs")));
   }
+}
+
+// A run started reads its own lines, whatever later runs write; a copy
+// nobody started, or one a run cut short left for a week, goes.
+TEST(LightingRun, EachRunStartsItsOwnScript) {
+  TempFolder folder;
+  RecordingStarter starter;
+  const std::string runs = folder.File("runs");
+  std::filesystem::create_directory(TempFolder::FromUtf8(runs));
+  const auto age = [&](const std::string& name, std::chrono::hours hours) {
+    TempFolder::Write(platform::JoinPath(runs, name), "@echo left\r\n");
+    std::filesystem::last_write_time(TempFolder::FromUtf8(platform::JoinPath(runs, name)),
+                                     std::filesystem::file_time_type::clock::now() - hours);
+  };
+  age("go-old.bat", lighting_run::kKeepCopies + std::chrono::hours(1));
+  age("go-recent.bat", lighting_run::kKeepCopies - std::chrono::hours(1));
+  age("notes.txt", lighting_run::kKeepCopies + std::chrono::hours(1));
+  R a{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, true, false}, b = a;
+  b.levelName = "Bay";
+  const auto first = lighting_run::Run({{"", a}}, In(folder, starter), kNoQuestion);
+  const auto second = lighting_run::Run({{"", b}}, In(folder, starter), kNoQuestion);
+  EXPECT_EQ(starter.started, (Names{first.text, second.text}));
+  EXPECT_EQ(TempFolder::Read(first.text), kCd + Merge("1.5") + kSelfRemoval);
+  EXPECT_EQ(TempFolder::Read(folder.File("go.bat")) + kSelfRemoval, TempFolder::Read(second.text));
+  EXPECT_FALSE(TempFolder::Exists(platform::JoinPath(runs, "go-old.bat")));
+  EXPECT_TRUE(TempFolder::Exists(platform::JoinPath(runs, "go-recent.bat")) &&
+              TempFolder::Exists(platform::JoinPath(runs, "notes.txt")));
+  starter.failure = "No interpreter.";
+  const auto failed = lighting_run::Run({{"", a}}, In(folder, starter), kNoQuestion);
+  EXPECT_EQ(failed.text, "No interpreter. " + folder.File("go.bat") + " was written and can be run by hand.");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(TempFolder::FromUtf8(runs)), {}), 4);
 }
 
 // Nothing reaches the command interpreter that would run anything but what
@@ -94,41 +141,48 @@ const std::string kIni =
     "[Save=Coast]\r\ngamePath=C:\\Later\r\nlevelName=Later\r\nmodName=Ulm\r\n";
 
 // go.bat afterwards (nothing: untouched, nothing started), and what is said:
-// after "Started <go.bat>" when started, else a part of it.
+// after "Started <the run's copy>" when started, else a part of it; a
+// refusal says once that nothing was done.
 TEST(CommandLine, RunsStoredConfigurationsOrNothing) {
-  const std::tuple<std::vector<std::string>, int, std::optional<std::string>, const char*> cases[] = {
-      {{"--run", "Coast"}, 0, kCd + Merge("1.5"), " for \"Coast\".\n"},
-      {{"--run", "Bay", "--run", "Coast"}, 0, kBay + kCd + Merge("1.5"), " for \"Bay\" \"Coast\".\n"},
-      {{"--run", "Nope"}, 1, std::nullopt, "config.ini holds no configuration named \"Nope\". Nothing was written"},
-      {{"--run", "Coast", "--run", "Bad"}, 1, std::nullopt, "\"Bad\": The Mod Name"},
-      {{"--run", "Half"}, 1, std::nullopt, "\"Half\": Error: Incomplete"},
-      {{"--run", "Zero"}, 1, std::nullopt, "\"Zero\": Error: Incomplete"},
-      {{"--run", "Dark"}, 1, std::nullopt, "The Shadow Darkness of \"Dark\" is not a number."},
-      {{"--run"}, 2, std::nullopt, "--run needs a NAME.\nUsage"},
-      {{"--bogus"}, 2, std::nullopt, "Unknown argument \"--bogus\".\nUsage"},
-      {{"--help"}, 0, std::nullopt, "Usage"},
+  const std::tuple<std::vector<std::string>, const char*, int, std::optional<std::string>, const char*> cases[] = {
+      {{"--run", "Coast"}, ".", 0, kCd + Merge("1.5"), " for \"Coast\".\n"},
+      {{"--run", "Coast"}, ",", 0, kCd + Merge("1,5"), " for \"Coast\".\n"},  // the start darkness in any locale
+      {{"--run", "Bay", "--run", "Coast"}, ".", 0, kBay + kCd + Merge("1.5"), " for \"Bay\" \"Coast\".\n"},
+      {{"--run", "Nope"}, ".", 1, std::nullopt, "config.ini holds no configuration named \"Nope\". Nothing was written"},
+      {{"--run", ""}, ".", 1, std::nullopt, "config.ini holds no configuration named \"\"."},
+      {{"--run", "Coast", "--run", "Bad"}, ".", 1, std::nullopt, "\"Bad\": The Mod Name"},
+      {{"--run", "Half"}, ".", 1, std::nullopt, "\"Half\": Error: Incomplete"},
+      {{"--run", "Zero"}, ".", 1, std::nullopt, "\"Zero\": Error: Incomplete"},
+      {{"--run", "Dark"}, ".", 1, std::nullopt, "The Shadow Darkness of \"Dark\" is not a number."},
+      {{"--run"}, ".", 2, std::nullopt, "--run needs a NAME.\nUsage"},
+      {{"--bogus"}, ".", 2, std::nullopt, "Unknown argument \"--bogus\".\nUsage"},
+      {{"--help"}, ".", 0, std::nullopt, "Usage"},
   };
-  for (const auto& [args, exit, script, says] : cases) {
+  for (const auto& [args, separator, exit, script, says] : cases) {
     TempFolder folder;
     TempFolder::Write(folder.File("config.ini"), kIni);
     TempFolder::Write(folder.File("go.bat"), "old");
     RecordingStarter starter;
     std::ostringstream out, err;
-    const command_line::Services services{&starter, &platform::RealFileSystem(), folder.path(), ".",
-                                          [](const std::string&) { return true; }};
-    const int status = command_line::Run(args, services, out, err);  // before go.bat is read
-    EXPECT_EQ(std::tuple(status, TempFolder::Read(folder.File("go.bat")), starter.started),
-              std::tuple(exit, script.value_or("old"), script ? Names{folder.File("go.bat")} : Names{}));
+    const int status = command_line::Run(args, In(folder, starter, separator), out, err);
+    EXPECT_EQ(std::tuple(status, TempFolder::Read(folder.File("go.bat")), starter.started.size()),
+              std::tuple(exit, script.value_or("old"), script ? 1u : 0u));
     const std::string said = out.str() + err.str();
-    EXPECT_TRUE(script ? said == "Started " + folder.File("go.bat") + says : said.find(says) != std::string::npos) << said;
+    if (script) {
+      EXPECT_EQ(said, "Started " + starter.started.at(0) + says);
+      EXPECT_EQ(TempFolder::Read(starter.started.at(0)), *script + kSelfRemoval);
+    }
+    EXPECT_NE(said.find(says), std::string::npos) << said;
+    EXPECT_EQ(said.find("started."), said.rfind("started.")) << said;
   }
   // Only the toolkit's own "-option" opens the windows.
   const std::pair<std::vector<std::string>, bool> wanted[] = {
       {{}, false},
       {{"-platform", "offscreen"}, false},
       {{"--run", "X"}, true},
-      {{"X"}, true},
+      {{"X", "Y"}, true},
       {{"-"}, true},
+      {{"lmList.dat"}, false},  // dropped on the program
   };
   for (const auto& [args, commandLine] : wanted) EXPECT_EQ(command_line::WantsCommandLine(args), commandLine);
 }

@@ -106,10 +106,17 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
   fs::create_directory_symlink("/", root / "dosdevices" / "z:");
   const std::string c = fs::canonical(root / "drive_c").string();
-  const std::tuple<std::string, std::string, std::string> chosen[] = {
+  // Without Z: a folder outside the drives has no Windows path.
+  TempFolder noZ;
+  fs::create_directories(TempFolder::FromUtf8(noZ.File("dosdevices")));
+  fs::create_directory_symlink(root / "drive_c", TempFolder::FromUtf8(noZ.File("dosdevices/c:")));
+  const std::tuple<std::string, std::string, std::optional<std::string>> chosen[] = {
       {c + "/Games/Stormline.exe", p, R"(C:\Games\Stormline.exe)"},
       {"/opt/Storm line/Stormline.exe", p, R"(Z:\opt\Storm line\Stormline.exe)"},
       {"/opt/Stormline.exe", "", R"(Z:\opt\Stormline.exe)"},  // no prefix: Wine's own Z:
+      {"/opt/Stormline.exe", noZ.File("new"), R"(Z:\opt\Stormline.exe)"},  // Wine makes it with Z:
+      {c + "/Games/Stormline.exe", noZ.path(), R"(C:\Games\Stormline.exe)"},
+      {"/opt/Stormline.exe", noZ.path(), std::nullopt},
   };
   for (const auto& [local, in, windows] : chosen) EXPECT_EQ(platform::WindowsPathFor(local, in), windows) << local;
 #endif
@@ -169,3 +176,74 @@ TEST(NumberText, ReadsDecimalTextWithTheUsersSeparatorOnly) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+#include "platform/win_replace.h"
+#include "platform/win_text.h"
+
+namespace {
+
+// A replace waits out a scanner's brief hold, about two seconds at most, and
+// keeps the replaced file's attributes; where ReplaceFileW cannot act, a move
+// does the work. Errors are given; each letter of a script is one call's
+// outcome: r/m ReplaceFileW/MoveFileExW ok, s sharing violation, a access
+// denied, p not supported, u could not move the replacement, e file exists.
+TEST(WindowsReplace, WaitsOutABriefHoldAndFallsBackToAMove) {
+  const std::tuple<bool, const char*, const char*, DWORD, DWORD> cases[] = {
+      // target exists, ReplaceFileW's outcomes, MoveFileExW's, the error, the time paused
+      {true, "r", "", 0, 0},
+      {true, "ssar", "", 0, 70},
+      {true, "p", "m", 0, 0},
+      {true, "u", "sm", 0, 10},
+      {true, "e", "", ERROR_FILE_EXISTS, 0},
+      {false, "", "am", 0, 10},
+      {true, "sssssssssss", "", ERROR_SHARING_VIOLATION, 2230},  // held for good: given up
+  };
+  const auto error = [](char c) -> DWORD {
+    switch (c) {
+      case 's': return ERROR_SHARING_VIOLATION;
+      case 'a': return ERROR_ACCESS_DENIED;
+      case 'p': return ERROR_NOT_SUPPORTED;
+      case 'u': return ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+      case 'e': return ERROR_FILE_EXISTS;
+      default: return 0;
+    }
+  };
+  for (const auto& [exists, replaces, moves, expected, paused] : cases) {
+    std::string replaced, moved;
+    DWORD waited = 0;
+    const auto next = [&](const char* script, std::string& done) {
+      const DWORD outcome = error(script[done.size()]);
+      done += '.';
+      return outcome;
+    };
+    const DWORD result = platform::win::ReplaceKeeping(
+        exists, [&] { return next(replaces, replaced); }, [&] { return next(moves, moved); }, [&](DWORD ms) { waited += ms; });
+    EXPECT_EQ(std::tuple(result, replaced.size(), moved.size(), waited),
+              std::tuple(expected, strlen(replaces), strlen(moves), paused)) << replaces << "|" << moves;
+  }
+}
+
+// The same for real: a file held without delete sharing for a moment, as a
+// scanner holds it, is replaced once let go; and a path past 260 characters,
+// the temporary name beside it included.
+TEST(WindowsReplace, ReplacesAHeldFileAndLongPaths) {
+  TempFolder folder;
+  const std::string file = folder.File("go.bat");
+  TempFolder::Write(file, "old");
+  HANDLE held = CreateFileW(platform::win::Widen(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread scanner([&] { Sleep(500), CloseHandle(held); });
+  const platform::Status written = platform::WriteFileReplacing(platform::RealFileSystem(), file, "new");
+  scanner.join();
+  EXPECT_TRUE(written) << written.message();
+  EXPECT_EQ(std::tuple(TempFolder::Read(file), folder.Count()), std::tuple(std::string("new"), 1u));
+  std::string deep = folder.path();
+  while (deep.size() < 200) ASSERT_TRUE(platform::RealFileSystem().MakeFolder(deep += "\\" + std::string(40, 'd')));
+  const std::string longer = deep + "\\" + std::string(255 - deep.size(), 'l');
+  EXPECT_TRUE(platform::WriteFileReplacing(platform::RealFileSystem(), longer, "x"));
+  EXPECT_TRUE(platform::WriteFileReplacing(platform::RealFileSystem(), longer, "y"));
+}
+
+}  // namespace
+#endif

@@ -141,7 +141,9 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
             R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
             R"(+mergeTerrainShadows "stormline\levels\Coast\ 1.5 0.4")" "\r\n");
   EXPECT_EQ(preview->scriptText() + "\n", QString::fromLatin1(TempFolder::Read(script)).replace("\r\n", "\n"));
-  EXPECT_TRUE(starter.started == std::vector<std::string>{script} && form->statusText() == kRunning && form->timer1().isActive());
+  ASSERT_EQ(starter.started.size(), 1u);
+  EXPECT_EQ(TempFolder::Read(starter.started[0]), TempFolder::Read(script) + "@del \"%~f0\" & exit /b\r\n");
+  EXPECT_TRUE(form->statusText() == kRunning && form->timer1().isActive());
   form->Timer1_Timer();
   EXPECT_TRUE(form->statusText() == "Ready." && !form->timer1().isActive());
 }

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
+#include <regex>
 
 #include "bench/x_display.h"
 #include "tests/wine/batch_run_support.h"
@@ -141,6 +142,47 @@ TEST_P(Program, AUserMarksPatchesPicksASavedSettingAndRunsTheLighting) {
   std::string bytes = "@cd " + g + "\r\n@Z:\r\n";
   for (const auto& call : batch_run::EveryStageCalls(g, "1.5")) bytes += call.second + "\r\n";
   EXPECT_EQ(TempFolder::Read(folder + "/go.bat"), bytes);
+}
+
+}  // namespace
+
+namespace {
+
+// The Windows program from a shell under Wine: its text goes where the
+// caller sent it (a file, both streams, a pipe), and a lone file, as dropped
+// on it, opens the window with the file imported.
+TEST(WindowsProgram, SaysWhereItIsToldAndOpensADroppedFile) {
+  if (Env("WINEPREFIX").empty() || Env("STORMLINE_WINDOWS_ZIP").empty())
+    return batch_run::Missing("needs Wine and the Windows zip: run scripts/test-windows");
+  TempFolder tool;
+  batch_run::GameFolder game;
+  Shell("unzip -q '" + Env("STORMLINE_WINDOWS_ZIP") + "' -d '" + tool.path() + "'");
+  TempFolder::Write(tool.File("config.ini"), "[Save=A]\r\ngamePath=" + game.path() + "\r\nlevelName=A\r\nmodName=Stormline\r\n");
+  TempFolder::Write(tool.File("lmList.dat"), std::string("\x01\x00\x02\x00", 4));
+  const std::string wine = std::filesystem::exists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : "wine";
+  const std::string program = "cd '" + tool.path() + "' && " + wine + " StormlineLighting.exe";
+  const std::pair<std::string, std::string> cases[] = {
+      {program + " --run A > said; echo $? >> said", "Started Z:"},
+      {program + " --run Nope > said 2>&1; echo $? >> said",
+       "config.ini holds no configuration named \"Nope\". Nothing was written or started.\n1\n"},
+      {program + " --run A 2>/dev/null | cat > said", "Started Z:"},
+  };
+  for (const auto& [command, says] : cases) {
+    Shell("timeout 60 bash -c \"" + std::regex_replace(command, std::regex("\""), "\\\"") + "\"");
+    EXPECT_TRUE(TempFolder::Read(tool.File("said")).starts_with(says)) << command << "\n" << TempFolder::Read(tool.File("said"));
+  }
+  const Shown main = [&] {
+    const auto before = Windows();
+    Shell(program + " lmList.dat >/dev/null 2>&1 &");
+    Shown shown{0, "(no window)"};
+    batch_run::WaitUntil([&] {
+      for (const auto& w : Windows()) shown = w.title.empty() || std::any_of(before.begin(), before.end(), [&](const Shown& b) { return b.id == w.id; }) ? shown : w;
+      return shown.id != 0;
+    }, 60);
+    return shown;
+  }();
+  EXPECT_EQ(main.title, "Quillon's Stormline Batch Lighting Tool");
+  Shell("xdotool windowclose " + std::to_string(main.id) + " 2>/dev/null");
 }
 
 }  // namespace
