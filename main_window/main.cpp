@@ -149,6 +149,16 @@ int main(int argc, char* argv[]) {
   Form1 form({&ui, starter.get(), &platform::RealFileSystem(), platform::ToolFolder(),
               platform::UserDecimalSeparator()});
   form.show();
+  // Opened inside a zip in Explorer, the program runs from a copy that goes
+  // when Windows cleans its temporary folder, and what it saved with it.
+  if (platform::InTemporaryFolder(platform::ToolFolder())) {
+    ui.ShowMessage(&form, {QStringLiteral("StormlineLighting runs from a temporary folder:\n%1\n\nConfigurations saved "
+                                          "here (config.ini) are lost when Windows cleans that folder. Close the tool, "
+                                          "unzip it into a folder of its own, for instance C:\\Tools, and start it "
+                                          "from there.")
+                               .arg(QString::fromStdString(platform::ToolFolder())),
+                           QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
+  }
   // A file dropped on the program, or opened with it: a patch list to import.
   if (const std::optional<std::string> dropped = command_line::DroppedFile(args)) {
     form.ImportPatchList(QString::fromStdString(*dropped));

@@ -51,8 +51,11 @@ class CmdBatchStarter final : public BatchStarter {
     const std::wstring folder = win::Widen(slash == std::string::npos ? "." : scriptPath.substr(0, slash));
     const std::wstring name = win::Widen(slash == std::string::npos ? scriptPath : scriptPath.substr(slash + 1));
     std::wstring line = L"\"" + cmd + L"\" /d /e:on /v:off /s /c \"\"" + name + L"\"\"";
+    // The console says whose run it is; cmd adds the command it runs.
+    std::wstring title = L"Stormline Lighting: " + name;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.lpTitle = title.data();
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};

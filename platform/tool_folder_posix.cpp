@@ -16,4 +16,6 @@ std::string ToolFolder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool InTemporaryFolder(const std::string&) { return false; }
+
 }  // namespace platform

@@ -21,4 +21,29 @@ std::string ToolFolder() {
   }
 }
 
+namespace {
+
+// The long form, so that C:\Users\LONGNA~1\AppData\Local\Temp and its
+// long name compare alike.
+std::wstring LongName(const std::wstring& path) {
+  std::wstring full(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+  if (full.empty()) return path;
+  full.resize(GetLongPathNameW(path.c_str(), full.data(), static_cast<DWORD>(full.size())));
+  return full;
+}
+
+}  // namespace
+
+bool InTemporaryFolder(const std::string& folder) {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return false;
+  std::wstring temp = LongName(std::wstring(buffer, length));
+  if (!temp.empty() && temp.back() != L'\\') temp += L'\\';
+  const std::wstring inside = LongName(win::Widen(folder)) + L'\\';
+  return inside.size() >= temp.size() &&
+         CompareStringOrdinal(inside.data(), static_cast<int>(temp.size()), temp.data(), static_cast<int>(temp.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace platform

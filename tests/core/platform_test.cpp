@@ -180,6 +180,7 @@ TEST(NumberText, ReadsDecimalTextWithTheUsersSeparatorOnly) {
 #ifdef _WIN32
 #include "platform/win_replace.h"
 #include "platform/win_text.h"
+#include "platform/tool_folder.h"
 
 namespace {
 
@@ -222,6 +223,25 @@ TEST(WindowsReplace, WaitsOutABriefHoldAndFallsBackToAMove) {
     EXPECT_EQ(std::tuple(result, replaced.size(), moved.size(), waited),
               std::tuple(expected, strlen(replaces), strlen(moves), paused)) << replaces << "|" << moves;
   }
+}
+
+// Explorer runs a program opened inside a zip from the user's temporary
+// folder: the tool tells, in any letter case, and only there.
+TEST(WindowsPlatform, KnowsTheTemporaryFolder) {
+  TempFolder temp;
+  const std::string inside = temp.File("Temp1_StormlineLighting.zip");
+  const auto Lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  const char* names[] = {"TMP", "TEMP"};
+  std::string saved[2];
+  for (int i = 0; i < 2; ++i) saved[i] = std::getenv(names[i]) ? std::getenv(names[i]) : "", _putenv_s(names[i], temp.path().c_str());
+  const std::pair<std::string, bool> cases[] = {
+      {inside, true}, {temp.path(), true}, {Lower(inside), true}, {temp.path() + "x", false},
+      {platform::ToolFolder(), false}};
+  for (const auto& [folder, in] : cases) EXPECT_EQ(platform::InTemporaryFolder(folder), in) << folder;
+  for (int i = 0; i < 2; ++i) _putenv_s(names[i], saved[i].c_str());
 }
 
 // The same for real: a file held without delete sharing for a moment, as a

@@ -131,13 +131,13 @@ TEST_P(Program, AUserMarksPatchesPicksASavedSettingAndRunsTheLighting) {
   Keys("Return");
   EXPECT_TRUE(batch_run::WaitUntil([&] { return !Among(dialog.id, Windows()); }, 10)) << "OK did not close the dialog";
 
-  // Ctrl+G: go.bat beside the program, run through cmd, on Windows in a
-  // console of its own that is titled with its interpreter.
+  // Ctrl+G: go.bat beside the program, its copy run through cmd, on Windows
+  // in a console of its own that is titled with the copy's name.
   Activate(main.id);
   batch_run::ExpectEveryStage(game, "1.5", [&] {
     if (!GetParam()) return Keys("ctrl+g");
     const std::string console = After([&] { Keys("ctrl+g"); }).title;
-    EXPECT_TRUE(console.ends_with("\\cmd.exe")) << "go.bat ran in no console of its own: " << console;
+    EXPECT_TRUE(console.starts_with("Stormline Lighting: go-")) << "go.bat ran in no console of its own: " << console;
   });
   std::string bytes = "@cd " + g + "\r\n@Z:\r\n";
   for (const auto& call : batch_run::EveryStageCalls(g, "1.5")) bytes += call.second + "\r\n";
