@@ -90,12 +90,7 @@ int main(int argc, char* argv[]) {
   Form1 window(services);
   window.show();
   UntilIdle();
-  window.setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
-  window.setLevelName(QStringLiteral("Coast"));
-  window.setModName(QStringLiteral("Stormline"));
-  window.setTerrainCheck(true);
-  window.setMergeCheck(true);
-  window.setObjectCheck(true);
+  window.TakeRunConfiguration({R"(C:\Games\Stormline)", "Coast", "Stormline", 1.5, true, true, true});
   Figure("go_ms", MedianMs(101, [&] { window.Go_Button_Click(); }), "ms");
 
   Figure("grid_size_change_ms", MedianMs(51, [&] {

@@ -3,6 +3,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include "main_window/box_outline.h"
+
 namespace {
 
 constexpr double kSmallestPoints = 6;
@@ -12,7 +14,24 @@ constexpr double kStep = 0.25;
 
 FittingCheckBox::FittingCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
 
+void FittingCheckBox::StandTogether(const QList<FittingCheckBox*>& boxes) {
+  for (FittingCheckBox* box : boxes) {
+    box->beside_.clear();
+    for (FittingCheckBox* other : boxes) box->beside_.append(other);
+  }
+}
+
 QFont FittingCheckBox::captionFont() const {
+  QFont font = OwnFont();
+  for (const FittingCheckBox* other : beside_) {
+    if (other && other != this) {
+      if (const QFont theirs = other->OwnFont(); theirs.pointSizeF() < font.pointSizeF()) font.setPointSizeF(theirs.pointSizeF());
+    }
+  }
+  return font;
+}
+
+QFont FittingCheckBox::OwnFont() const {
   QStyleOptionButton option;
   initStyleOption(&option);
   const int room = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this).width();
@@ -33,4 +52,10 @@ void FittingCheckBox::paintEvent(QPaintEvent*) {
   painter.setFont(font);
   option.fontMetrics = QFontMetrics(font, this);
   painter.drawControl(QStyle::CE_CheckBox, option);
+  if (isEnabled()) {
+    painter.setPen(BoxOutline(palette()));
+    painter.setBrush(Qt::NoBrush);
+    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+  }
 }

@@ -16,6 +16,7 @@
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
 #include "main_window/colour_button.h"
+#include "main_window/controls.h"
 #include "main_window/frame.h"
 #include "main_window/frm_about.h"
 #include "main_window/frm_preview.h"
@@ -34,21 +35,6 @@ namespace {
 const QString kReady = QStringLiteral("Ready.");
 
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-QCheckBox* StageBox(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* box = new QCheckBox(caption, parent);
-  box->setObjectName(QLatin1String(name));
-  box->setGeometry(geometry);
-  return box;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setGeometry(geometry);
-  button->setAutoDefault(true);  // Enter presses the focused button, as Space does
-  return button;
-}
 
 // Makes a widget's tooltip afresh whenever it is about to be shown or the
 // widget takes the focus (where a screen reader reads it).
@@ -112,47 +98,39 @@ void Form1::BuildControls() {
   central_->setFixedSize(Twips(4950), Twips(7065));
   setCentralWidget(central_);
 
-  TitleLabel = new QLabel(QStringLiteral("Quillon's Stormline Batch Lighting Tool and lmList.dat Generator"), central_);
-  TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
-  TitleLabel->setGeometry(TwipsRect(15, 0, 4905, 465));
+  TitleLabel = Placed(new QLabel(QStringLiteral("Quillon's Stormline Batch Lighting Tool and lmList.dat Generator"), central_),
+                      "TitleLabel", TwipsRect(15, 0, 4905, 465));
   TitleLabel->setAlignment(Qt::AlignCenter);
   TitleLabel->setWordWrap(true);
   TitleLabel->setFont(WindowFont(9.75, true));
 
-  Combo1 = new QComboBox(central_);
-  Combo1->setObjectName(QStringLiteral("Combo1"));
-  Combo1->setGeometry(TwipsRect(30, 510, 1035, 315));
+  Combo1 = Placed(new QComboBox(central_), "Combo1", TwipsRect(30, 510, 1035, 315));
   // activated: every choice by the user, also of the entry already chosen.
   connect(Combo1, &QComboBox::activated, this, Guarded(this, *services_.ui, &Form1::Combo1_Click));
   Combo1->setToolTip(QStringLiteral("The boxes that can be marked, from the bottom-left corner:\n"
                                     "4x4 opens 4 x 4, 8x8 opens 8 x 8, 16x16 opens 12 x 12,\n"
                                     "32x32 the whole grid of 16 x 16"));
-  CheckAll = Button(central_, "CheckAll", QStringLiteral("Select &All"), TwipsRect(1155, 510, 1755, 315));
+  CheckAll = MakeButton(central_, "CheckAll", QStringLiteral("Select &All"), TwipsRect(1155, 510, 1755, 315));
   connect(CheckAll, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::CheckAll_Click));
-  ClearAll = Button(central_, "ClearAll", QStringLiteral("&Clear Selection"), TwipsRect(3000, 510, 1965, 315));
+  ClearAll = MakeButton(central_, "ClearAll", QStringLiteral("&Clear Selection"), TwipsRect(3000, 510, 1965, 315));
   connect(ClearAll, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::ClearAll_Click));
 
   CheckBoxArray = new PatchGrid(central_);
 
-  Frame1 = new Frame(QStringLiteral("Options"), central_);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(TwipsRect(0, 5880, 2535, 1170));
-  TerrainCheck = StageBox(Frame1, "TerrainCheck", QStringLiteral("Generate &TerrainShadows"), TwipsRect(105, 210, 2220, 225));
-  MergeCheck = StageBox(Frame1, "MergeCheck", QStringLiteral("&Merge TerrainShadows"), TwipsRect(105, 525, 2220, 225));
-  ObjectCheck = StageBox(Frame1, "ObjectCheck", QStringLiteral("Generate &ObjectShadows"), TwipsRect(105, 840, 2220, 225));
+  Frame1 = Placed(new Frame(QStringLiteral("Options"), central_), "Frame1", TwipsRect(0, 5880, 2535, 1170));
+  TerrainCheck = MakeBox(Frame1, "TerrainCheck", QStringLiteral("Generate &TerrainShadows"), TwipsRect(105, 210, 2220, 225));
+  MergeCheck = MakeBox(Frame1, "MergeCheck", QStringLiteral("&Merge TerrainShadows"), TwipsRect(105, 525, 2220, 225));
+  ObjectCheck = MakeBox(Frame1, "ObjectCheck", QStringLiteral("Generate &ObjectShadows"), TwipsRect(105, 840, 2220, 225));
   // toggled fires only on a real change, as the handlers require.
   connect(TerrainCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::TerrainCheck_Click));
   connect(MergeCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::MergeCheck_Click));
   connect(ObjectCheck, &QCheckBox::toggled, this, Guarded(this, *services_.ui, &Form1::ObjectCheck_Click));
 
-  Frame2 = new Frame(QStringLiteral("Execute"), central_);
-  Frame2->setObjectName(QStringLiteral("Frame2"));
-  Frame2->setGeometry(TwipsRect(2625, 5880, 2325, 1170));
-  lmList_Button = Button(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
+  Frame2 = Placed(new Frame(QStringLiteral("Execute"), central_), "Frame2", TwipsRect(2625, 5880, 2325, 1170));
+  lmList_Button = MakeButton(Frame2, "lmList_Button", QStringLiteral("&Export lmList.dat"), TwipsRect(210, 210, 1995, 375));
   connect(lmList_Button, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::lmList_Button_Click));
-  Go_Button = new ColourButton(QStringLiteral("Run &Lighting"), QColor(0, 255, 0), Frame2);
-  Go_Button->setObjectName(QStringLiteral("Go_Button"));
-  Go_Button->setGeometry(TwipsRect(210, 700, 2010, 375));
+  Go_Button = Placed(new ColourButton(QStringLiteral("Run &Lighting"), QColor(0, 255, 0), Frame2), "Go_Button",
+                     TwipsRect(210, 700, 2010, 375));
   Go_Button->setAutoDefault(true);
   connect(Go_Button, &QPushButton::clicked, this, Guarded(this, *services_.ui, &Form1::Go_Button_Click));
   new LiveToolTip(Go_Button, [this] { return RunToolTip(config_, services_.decimalSeparator); });
@@ -234,23 +212,15 @@ void Form1::BuildMenus() {
 
 // ---- run configuration -------------------------------------------------
 
-QString Form1::gamePath() const { return FromUtf8(config_.gamePath); }
-QString Form1::levelName() const { return FromUtf8(config_.levelName); }
-QString Form1::modName() const { return FromUtf8(config_.modName); }
-void Form1::setGamePath(const QString& text) {
-  config_.gamePath = text.toStdString();
-  RefreshPreview();
-}
-void Form1::setLevelName(const QString& text) {
-  config_.levelName = text.toStdString();
-  RefreshPreview();
-}
-void Form1::setModName(const QString& text) {
-  config_.modName = text.toStdString();
-  RefreshPreview();
-}
-void Form1::setShadowDarkness(double value) {
-  config_.shadowDarkness = value;
+void Form1::TakeRunConfiguration(const RunConfiguration& config) {
+  config_.gamePath = config.gamePath;
+  config_.levelName = config.levelName;
+  config_.modName = config.modName;
+  config_.shadowDarkness = config.shadowDarkness;
+  // Through the boxes, whose handlers keep the switches and the menu marks.
+  setTerrainCheck(config.terrainBoolean);
+  setMergeCheck(config.mergeBoolean);
+  setObjectCheck(config.objectBoolean);
   RefreshPreview();
 }
 
@@ -280,7 +250,7 @@ void Form1::Form_Load() {
   Combo1->addItems({QStringLiteral("4x4"), QStringLiteral("8x8"), QStringLiteral("16x16"), QStringLiteral("32x32")});
   Combo1->setCurrentIndex(0);
   Combo1_Click();
-  config_.shadowDarkness = 1.5;
+  config_.shadowDarkness = RunConfiguration().shadowDarkness;
 }
 
 void Form1::ShowDepreciatedNotice() {
@@ -295,7 +265,10 @@ void Form1::menuFileLoad_Click() { ShowDepreciatedNotice(); }
 void Form1::menuFilePaths_Click() {
   ShowStatus(QStringLiteral("Configuring Paths..."));
   // One dialog: loaded when needed, shown again as it was after a Cancel.
-  if (!paths_) paths_ = new PathsDialog(*this);
+  if (!paths_) {
+    paths_ = new PathsDialog(this, *this,
+                             {services_.ui, services_.fs, services_.toolFolder, services_.decimalSeparator});
+  }
   paths_->show();
   paths_->raise();
   paths_->activateWindow();
@@ -416,7 +389,7 @@ void Form1::Go_Button_Click() {
                                    services_.gameFound};
   const lighting_run::Result result = lighting_run::Run({{std::string(), config_}}, run, [&](const std::string&) {
     UiServices::Message question{
-        QStringLiteral("Stormline.exe was not found in \"%1\".\nStart the batch lighting anyway?").arg(gamePath()),
+        QStringLiteral("Stormline.exe was not found in \"%1\".\nStart the batch lighting anyway?").arg(FromUtf8(config_.gamePath)),
         QString(), UiServices::Icon::None, UiServices::Buttons::YesNo};
     question.noIsDefault = true;
     return services_.ui->ShowMessage(this, question) == UiServices::Answer::Yes;

@@ -7,6 +7,7 @@
 
 #include "main_window/run_configuration.h"
 #include "main_window/ui_services.h"
+#include "paths_dialog/run_configuration_holder.h"
 #include "platform/batch_starter.h"
 #include "platform/file_system.h"
 
@@ -37,7 +38,7 @@ struct Form1Services {
 
 // The tool's main window. It owns the run configuration, which the paths
 // dialog fills and the export and the batch run read.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, public RunConfigurationHolder {
   Q_OBJECT
 
  public:
@@ -46,25 +47,10 @@ class Form1 : public QMainWindow {
 
   const Form1Services& services() const { return services_; }
 
-  // The run configuration, as the other windows see it.
-  const RunConfiguration& runConfiguration() const { return config_; }
-  QString gamePath() const;
-  QString levelName() const;
-  QString modName() const;
-  double shadowDarkness() const { return config_.shadowDarkness; }
-  void setGamePath(const QString& text);
-  void setLevelName(const QString& text);
-  void setModName(const QString& text);
-  void setShadowDarkness(double value);
-  bool terrainBoolean() const { return config_.terrainBoolean; }
-  bool mergeBoolean() const { return config_.mergeBoolean; }
-  bool objectBoolean() const { return config_.objectBoolean; }
-
-  // Other windows set the stage boxes; a change runs the box's own handler,
-  // setting a box to the state it has runs nothing.
-  void setTerrainCheck(bool checked);
-  void setMergeCheck(bool checked);
-  void setObjectCheck(bool checked);
+  // The run configuration, as the other windows see it; the paths dialog's
+  // OK hands one over.
+  const RunConfiguration& runConfiguration() const override { return config_; }
+  void TakeRunConfiguration(const RunConfiguration& config) override;
 
   void ShowStatus(const QString& text);
   void ShowTransientStatus(const QString& text);
@@ -107,6 +93,11 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // A change of a stage box runs the box's own handler; setting a box to the
+  // state it has runs nothing.
+  void setTerrainCheck(bool checked);
+  void setMergeCheck(bool checked);
+  void setObjectCheck(bool checked);
   void BuildControls();
   void BuildMenus();
   void ShowDepreciatedNotice();

@@ -1,5 +1,6 @@
 #include "main_window/frm_preview.h"
 
+#include <QAccessibleWidget>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,7 +8,20 @@
 
 #include "main_window/app_icon.h"
 
+namespace {
+
+// Screen readers announce a window as it opens; a plain QWidget would reach
+// them as a pane.
+QAccessibleInterface* AsWindow(const QString& className, QObject* object) {
+  if (className != QLatin1String("FrmPreview") || !object->isWidgetType()) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
+}  // namespace
+
 FrmPreview::FrmPreview(QWidget* owner) : QWidget(owner, Qt::Window) {
+  static const bool accessible = (QAccessible::installFactory(&AsWindow), true);
+  (void)accessible;
   setObjectName(QStringLiteral("frmPreview"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("go.bat"));

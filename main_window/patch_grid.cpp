@@ -1,5 +1,7 @@
 #include "main_window/patch_grid.h"
 
+#include "main_window/box_outline.h"
+
 #include <QAccessible>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -41,17 +43,6 @@ QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char
 double Luminance(const QColor& colour) {
   const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
   return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
-}
-
-// The outline of an enabled box: between the window's text and its
-// background, so that it stands out at more than 3:1 under light and dark
-// palettes alike, where the style's own outline may not.
-QColor OutlineColour(const QPalette& palette) {
-  const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
-  const QColor back = palette.color(QPalette::Active, QPalette::Window);
-  const auto mix = [](double a, double b) { return 0.6 * a + 0.4 * b; };
-  return QColor::fromRgbF(mix(text.redF(), back.redF()), mix(text.greenF(), back.greenF()),
-                          mix(text.blueF(), back.blueF()));
 }
 
 // The focus mark in the palette's accent where that stands out clearly
@@ -226,7 +217,7 @@ const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
       QPainter painter(&look);
       style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
       if (enabled) {
-        painter.setPen(OutlineColour(palette()));
+        painter.setPen(BoxOutline(palette()));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(0.5, 0.5, width - 1, height - 1));
       }
@@ -256,6 +247,10 @@ void PatchGrid::changeEvent(QEvent* event) {
 
 void PatchGrid::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  // A release that went elsewhere (to a dialog opened while the button was
+  // down) ends the earlier press here.
+  if (pressed_ >= 0) UpdateBox(std::exchange(pressed_, -1));
+  dragging_ = false;
   const int box = BoxAt(event->position().toPoint());
   if (box < 0 || !isBoxEnabled(box)) return;
   pressed_ = box;

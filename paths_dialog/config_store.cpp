@@ -282,12 +282,19 @@ Status SelectSetting(const platform::FileSystem& fs, const std::string& folder, 
 
 Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::string_view removeName,
                          std::string_view newSection, std::vector<std::string>& list) {
-  const std::string ini = platform::JoinPath(folder, kFileName);
-  const std::string tmp = platform::JoinPath(folder, kTempName);
+  // A config.ini that links elsewhere (into a synced folder, say) stays a
+  // link: the file it names is rewritten, beside it.
+  const std::string ini = fs.Resolved(platform::JoinPath(folder, kFileName));
+  const std::string home = platform::FolderOf(ini);
+  const std::string tmp = platform::JoinPath(home, kTempName);
+  const std::string lockPath = platform::JoinPath(home, kLockName);
   // Held from the read to the replace, so that a second copy of the tool
   // never rewrites from a file this one is about to replace.
   std::unique_ptr<platform::FileLock> lock;
-  if (Status locked = fs.Lock(platform::JoinPath(folder, kLockName), kLockWait, lock); !locked) {
+  if (Status locked = fs.Lock(lockPath, kLockWait, lock); !locked) {
+    if (fs.Kind(lockPath) == platform::EntryKind::Other) {
+      return Status::Failure(platform::InTheWay(ini, lockPath).message() + std::string(kUnchanged));
+    }
     return Status::Failure(locked.message() + " Another copy of the tool is changing config.ini; try again." +
                            std::string(kUnchanged));
   }

@@ -13,8 +13,7 @@
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"
-#include "main_window/fitting_check_box.h"
-#include "main_window/form1.h"
+#include "main_window/controls.h"
 #include "main_window/frame.h"
 #include "main_window/guarded.h"
 #include "main_window/twips.h"
@@ -26,21 +25,13 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-template <typename T>
-T* Named(T* widget, const char* name, QRect geometry) {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(geometry);
-  return widget;
-}
-
 }  // namespace
 
-PathsDialog::PathsDialog(Form1& owner)
-    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+PathsDialog::PathsDialog(QWidget* parent, RunConfigurationHolder& owner, PathsDialogServices services)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       owner_(owner),
-      folder_(owner.services().toolFolder),
-      separator_(owner.services().decimalSeparator) {
+      services_(std::move(services)) {
   setObjectName(QStringLiteral("PathsDialog"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
@@ -55,30 +46,28 @@ PathsDialog::PathsDialog(Form1& owner)
 void PathsDialog::BuildControls() {
   const QFont labelFont = WindowFont(9.75);
   const auto label = [&](QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    QLabel* made = Named(new QLabel(QString::fromLatin1(caption), parent), name, geometry);
+    QLabel* made = Placed(new QLabel(QString::fromLatin1(caption), parent), name, geometry);
     made->setFont(labelFont);
     return made;
   };
   const auto line = [](QWidget* parent, const char* name, QRect geometry) {
-    QLineEdit* made = Named(new QLineEdit(parent), name, geometry);
+    QLineEdit* made = Placed(new QLineEdit(parent), name, geometry);
     made->setMaxLength(std::numeric_limits<int>::max());  // the fields have no length limit
     return made;
   };
+  // Enter presses the button that has the focus, and OK only while no
+  // other button has it.
   const auto button = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    // Auto default: Enter presses the button that has the focus, and OK
-    // only while no other button has it.
-    QPushButton* made = Named(new QPushButton(QString::fromLatin1(caption), parent), name, geometry);
-    made->setAutoDefault(true);
-    return made;
+    return MakeButton(parent, name, QString::fromLatin1(caption), geometry);
   };
   const auto box = [](QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    return Named(new FittingCheckBox(QString::fromLatin1(caption), parent), name, geometry);
+    return MakeBox(parent, name, QString::fromLatin1(caption), geometry);
   };
 
   Label5 = label(this, "Label5", "Load Setting:", TwipsRect(105, 0, 1170, 330));
-  SavedSettings = Named(new QComboBox(this), "SavedSettings", TwipsRect(1365, 0, 4215, 315));
+  SavedSettings = Placed(new QComboBox(this), "SavedSettings", TwipsRect(1365, 0, 4215, 315));
   Delete = button(this, "Delete", "Delete", TwipsRect(5670, 0, 960, 330));
-  Frame1 = Named(new Frame(QStringLiteral("Paths"), this), "Frame1", TwipsRect(0, 315, 6630, 2640));
+  Frame1 = Placed(new Frame(QStringLiteral("Paths"), this), "Frame1", TwipsRect(0, 315, 6630, 2640));
 
   Label6 = label(Frame1, "Label6", "Setting Name:", TwipsRect(105, 210, 1275, 330));
   SettingName_Text = line(Frame1, "SettingName_Text", TwipsRect(1470, 210, 4110, 285));
@@ -89,7 +78,7 @@ void PathsDialog::BuildControls() {
   Label2 = label(Frame1, "Label2", "Level Name:", TwipsRect(105, 1050, 1170, 285));
   LevelName_Text = line(Frame1, "LevelName_Text", TwipsRect(1470, 1050, 5055, 285));
   Label3 = label(Frame1, "Label3", "Mod Name:", TwipsRect(105, 1470, 1170, 285));
-  ModName_Text = Named(new QComboBox(Frame1), "ModName_Text", TwipsRect(1470, 1470, 5055, 315));
+  ModName_Text = Placed(new QComboBox(Frame1), "ModName_Text", TwipsRect(1470, 1470, 5055, 315));
   ModName_Text->setEditable(true);
   ModName_Text->setInsertPolicy(QComboBox::NoInsert);  // typed names stay out of the list
   ModName_Text->setCompleter(nullptr);                   // and are taken as typed, not completed
@@ -112,16 +101,20 @@ void PathsDialog::BuildControls() {
                             ObjectCheck,   MergeCheck,       TerrainCheck, Delete};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  connect(SavedSettings, &QComboBox::activated, this, Guarded(this, *owner_.services().ui, &PathsDialog::SavedSettings_Click));
-  connect(Delete, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Delete_Click));
-  connect(Save, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Save_Click));
-  connect(Path, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::Path_Click));
-  connect(OKButton, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::OKButton_Click));
-  connect(CancelButton, &QPushButton::clicked, this, Guarded(this, *owner_.services().ui, &PathsDialog::CancelButton_Click));
+  const auto on = [this](auto* control, auto signal, void (PathsDialog::*handler)()) {
+    connect(control, signal, this, Guarded(this, *services_.ui, handler));
+  };
+  on(SavedSettings, &QComboBox::activated, &PathsDialog::SavedSettings_Click);
+  on(Delete, &QPushButton::clicked, &PathsDialog::Delete_Click);
+  on(Save, &QPushButton::clicked, &PathsDialog::Save_Click);
+  on(Path, &QPushButton::clicked, &PathsDialog::Path_Click);
+  on(OKButton, &QPushButton::clicked, &PathsDialog::OKButton_Click);
+  on(CancelButton, &QPushButton::clicked, &PathsDialog::CancelButton_Click);
   // toggled fires only when a box really changes, as the handlers require.
-  connect(TerrainCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::TerrainCheck_Click));
-  connect(MergeCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::MergeCheck_Click));
-  connect(ObjectCheck, &QCheckBox::toggled, this, Guarded(this, *owner_.services().ui, &PathsDialog::ObjectCheck_Click));
+  on(TerrainCheck, &QCheckBox::toggled, &PathsDialog::TerrainCheck_Click);
+  on(MergeCheck, &QCheckBox::toggled, &PathsDialog::MergeCheck_Click);
+  on(ObjectCheck, &QCheckBox::toggled, &PathsDialog::ObjectCheck_Click);
+  FittingCheckBox::StandTogether({TerrainCheck, MergeCheck, ObjectCheck});
 }
 
 // ---- fields ------------------------------------------------------------
@@ -150,29 +143,20 @@ void PathsDialog::ShowFields(const config_store::SettingFields& fields) {
   SetSwitch(ObjectCheck, objectBoolean_, fields.objectBoolean);
 }
 
-void PathsDialog::SetSwitch(QCheckBox* box, bool& member, bool value) {
+void PathsDialog::SetSwitch(FittingCheckBox* box, bool& member, bool value) {
   box->setChecked(value);
   member = value;
 }
 
 void PathsDialog::Tell(const std::string& text) {
-  owner_.services().ui->ShowMessage(this, {Q(text), QString(), UiServices::Icon::None, UiServices::Buttons::Ok});
+  services_.ui->ShowMessage(this, {Q(text), QString(), UiServices::Icon::None, UiServices::Buttons::Ok});
 }
 
 // ---- load --------------------------------------------------------------
 
 void PathsDialog::Form_Load() {
   ModName_Text->addItems({QStringLiteral("Stormline"), QStringLiteral("Hyx"), QStringLiteral("Ulm")});
-  const RunConfiguration& config = owner_.runConfiguration();
-  GamePath_Text->setText(Q(config.gamePath));
-  LevelName_Text->setText(Q(config.levelName));
-  ModName_Text->setEditText(Q(config.modName));
-  shadow_Text->setText(Q(platform::NumberToText(config.shadowDarkness, separator_)));
-  SetSwitch(TerrainCheck, terrainBoolean_, config.terrainBoolean);
-  SetSwitch(MergeCheck, mergeBoolean_, config.mergeBoolean);
-  SetSwitch(ObjectCheck, objectBoolean_, config.objectBoolean);
-
-  const platform::Status read = config_store::ReadSettingNames(*owner_.services().fs, folder_, settingNames_);
+  const platform::Status read = config_store::ReadSettingNames(*services_.fs, services_.toolFolder, settingNames_);
   list_.assign(1, std::string(config_store::kCurrentEntry));
   list_.insert(list_.end(), settingNames_.begin(), settingNames_.end());
   FillList();
@@ -196,18 +180,18 @@ void PathsDialog::Select(int index) {
 void PathsDialog::SavedSettings_Click() {
   config_store::SettingFields fields = Fields();
   const platform::Status loaded =
-      config_store::SelectSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex(),
-                                  owner_.runConfiguration(), separator_, fields);
+      config_store::SelectSetting(*services_.fs, services_.toolFolder, list_, SavedSettings->currentIndex(),
+                                  owner_.runConfiguration(), services_.decimalSeparator, fields);
   ShowFields(fields);
   if (!loaded) Tell(loaded.message());
 }
 
 void PathsDialog::Save_Click() {
-  Finish(config_store::SaveSetting(*owner_.services().fs, folder_, list_, Fields()));
+  Finish(config_store::SaveSetting(*services_.fs, services_.toolFolder, list_, Fields()));
 }
 
 void PathsDialog::Delete_Click() {
-  Finish(config_store::DeleteSetting(*owner_.services().fs, folder_, list_, SavedSettings->currentIndex()));
+  Finish(config_store::DeleteSetting(*services_.fs, services_.toolFolder, list_, SavedSettings->currentIndex()));
 }
 
 void PathsDialog::Finish(const config_store::StoreOutcome& outcome) {
@@ -222,7 +206,7 @@ void PathsDialog::Finish(const config_store::StoreOutcome& outcome) {
 // ---- browse, switches, OK and Cancel -----------------------------------
 
 void PathsDialog::Path_Click() {
-  QString chosen = owner_.services().ui->OpenFileName(
+  QString chosen = services_.ui->OpenFileName(
       this, {QStringLiteral("Stormline|") + Q(std::string(game::kBrowseFileName)),
              Q(std::string(game::kBrowseFileName)), QString()});
   if (chosen.isEmpty()) return;
@@ -250,19 +234,15 @@ void PathsDialog::OKButton_Click() {
     }
   }
   // Read before anything is applied, so a bad number applies nothing.
-  const auto darkness = platform::TextToNumber(shadow_Text->text().toStdString(), separator_);
+  const auto darkness = platform::TextToNumber(shadow_Text->text().toStdString(), services_.decimalSeparator);
   if (!darkness) {
     Tell("Please enter a number for Shadow Darkness.");
     shadow_Text->setFocus(Qt::OtherFocusReason);
     return;
   }
-  owner_.setGamePath(GamePath_Text->text());
-  owner_.setLevelName(LevelName_Text->text());
-  owner_.setModName(ModName_Text->currentText());
-  owner_.setShadowDarkness(*darkness);
-  owner_.setTerrainCheck(terrainBoolean_);
-  owner_.setMergeCheck(mergeBoolean_);
-  owner_.setObjectCheck(objectBoolean_);
+  owner_.TakeRunConfiguration({GamePath_Text->text().toStdString(), LevelName_Text->text().toStdString(),
+                                ModName_Text->currentText().toStdString(), *darkness, terrainBoolean_, mergeBoolean_,
+                                objectBoolean_});
   close();
 }
 

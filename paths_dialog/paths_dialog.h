@@ -4,10 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "main_window/ui_services.h"
 #include "paths_dialog/config_store.h"
+#include "paths_dialog/run_configuration_holder.h"
+#include "platform/file_system.h"
 
-class Form1;
-class QCheckBox;
+struct PathsDialogServices {
+  UiServices* ui = nullptr;
+  platform::FileSystem* fs = nullptr;
+  std::string toolFolder;        // where config.ini lives
+  std::string decimalSeparator;  // the user's, for the darkness
+};
+
+class FittingCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -21,13 +30,12 @@ class PathsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit PathsDialog(Form1& owner);
+  PathsDialog(QWidget* parent, RunConfigurationHolder& owner, PathsDialogServices services);
 
   // The dialog's own stage switches, which OK applies.
   bool terrainBoolean() const { return terrainBoolean_; }
   bool mergeBoolean() const { return mergeBoolean_; }
   bool objectBoolean() const { return objectBoolean_; }
-  const std::vector<std::string>& settingNames() const { return settingNames_; }
 
   void Form_Load();
   void Path_Click();
@@ -50,16 +58,15 @@ class PathsDialog : public QDialog {
   void ShowFields(const config_store::SettingFields& fields);
   // Sets a box, then its member, so that both agree whether or not the
   // box's handler ran in between.
-  void SetSwitch(QCheckBox* box, bool& member, bool value);
+  void SetSwitch(FittingCheckBox* box, bool& member, bool value);
   void FillList();
   void Select(int index);
   // Shows what a Save or Delete left: its refusal, or the new list and selection.
   void Finish(const config_store::StoreOutcome& outcome);
   void Tell(const std::string& text);
 
-  Form1& owner_;
-  std::string folder_;  // the tool's folder, where config.ini lives
-  std::string separator_;
+  RunConfigurationHolder& owner_;
+  PathsDialogServices services_;
 
   bool terrainBoolean_ = false;
   bool mergeBoolean_ = false;
@@ -85,7 +92,7 @@ class PathsDialog : public QDialog {
   QLineEdit* shadow_Text = nullptr;
   QPushButton* OKButton = nullptr;
   QPushButton* CancelButton = nullptr;
-  QCheckBox* TerrainCheck = nullptr;
-  QCheckBox* MergeCheck = nullptr;
-  QCheckBox* ObjectCheck = nullptr;
+  FittingCheckBox* TerrainCheck = nullptr;
+  FittingCheckBox* MergeCheck = nullptr;
+  FittingCheckBox* ObjectCheck = nullptr;
 };

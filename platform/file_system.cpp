@@ -36,6 +36,17 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return joined;
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t cut = PathSeparator() == '/' ? path.find_last_of('/') : path.find_last_of("\\/");
+  if (cut == std::string::npos) return ".";
+  return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
+Status InTheWay(const std::string& path, const std::string& blocker) {
+  return Status::Failure("Could not write \"" + path + "\": \"" + blocker +
+                         "\" is in the way and is not a plain file. Remove it and try again.");
+}
+
 Status CreateUnique(FileSystem& fs, const std::string& stem, std::string_view extension, std::string_view bytes,
                     const std::string& permissionsOf, std::string& path) {
   for (int attempt = 0; attempt < 16; ++attempt) {
@@ -65,8 +76,7 @@ Status WriteFileReplacing(FileSystem& fs, const std::string& path, std::string_v
       if (Status removed = fs.Remove(tempPath); !removed) return removed;
       break;
     case EntryKind::Other:
-      return Status::Failure("Could not write \"" + path + "\": \"" + tempPath +
-                             "\" is in the way and is not a plain file. Remove it and try again.");
+      return InTheWay(path, tempPath);
   }
   bool inTheWay = false;
   if (Status created = fs.CreateNew(tempPath, bytes, path, inTheWay); !created) return created;

@@ -44,6 +44,9 @@ class FileSystem {
   // and makes the move itself reach the disk.
   virtual Status Replace(const std::string& source, const std::string& target) = 0;
   virtual Status Remove(const std::string& path) = 0;
+  // The file that a link at path names, through any links; path itself
+  // where no link stands there.
+  virtual std::string Resolved(const std::string& path) const = 0;
   // Makes the folder where nothing stands; a folder already there will do.
   virtual Status MakeFolder(const std::string& path) = 0;
   // The plain files right in folder last written longer than age ago.
@@ -61,6 +64,11 @@ std::string SizeText(std::size_t bytes);
 // The platform's folder separator, and a folder joined with a file name.
 char PathSeparator();
 std::string JoinPath(const std::string& folder, std::string_view name);
+std::string FolderOf(const std::string& path);
+
+// The refusal for something at blocker, which no retry can help, that keeps
+// path from being written.
+Status InTheWay(const std::string& path, const std::string& blocker);
 
 // Writes a whole file without ever leaving it half written: the bytes go to
 // a new file of the tool's own beside it, which then replaces path. On

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <thread>
@@ -28,12 +29,6 @@ Status NotAFile(const std::string& what, const std::string& path) {
 // Root may write to any file, so the write bits are what marks a file
 // read-only here, as the attribute does on Windows.
 bool IsReadOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 class Descriptor {
  public:
@@ -158,6 +153,20 @@ class PosixFileSystem final : public FileSystem {
     }
     if (::unlink(path.c_str()) != 0) return Fail("delete", path, errno);
     return Status::Ok();
+  }
+
+  std::string Resolved(const std::string& path) const override {
+    std::string file = path;
+    for (int hop = 0; hop < 40; ++hop) {  // as the system gives up on a loop
+      struct stat info {};
+      if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return file;
+      std::string target(PATH_MAX, '\0');
+      const ssize_t length = ::readlink(file.c_str(), target.data(), target.size());
+      if (length <= 0) return file;
+      target.resize(static_cast<size_t>(length));
+      file = target.front() == '/' ? target : JoinPath(FolderOf(file), target);
+    }
+    return file;
   }
 
   Status MakeFolder(const std::string& path) override {

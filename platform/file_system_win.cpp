@@ -172,6 +172,24 @@ class WindowsFileSystem final : public FileSystem {
     return error ? Fail("delete", path, error) : Status::Ok();
   }
 
+  std::string Resolved(const std::string& path) const override {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(Long(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path;
+    FindClose(search);
+    if (!IsLink(found.dwFileAttributes, found.dwReserved0)) return path;
+    Handle file(CreateFileW(Long(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) return path;  // a link to nothing: written in its place
+    std::wstring target(32768, L'\0');
+    target.resize(GetFinalPathNameByHandleW(file.get(), target.data(), static_cast<DWORD>(target.size()),
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS));
+    if (target.empty()) return path;
+    if (target.starts_with(L"\\\\?\\UNC\\")) return "\\\\" + win::Narrow(target.substr(8));
+    if (target.starts_with(L"\\\\?\\")) return win::Narrow(target.substr(4));
+    return win::Narrow(target);
+  }
+
   Status MakeFolder(const std::string& path) override {
     const std::wstring wide = Long(path);
     if (CreateDirectoryW(wide.c_str(), nullptr)) return Status::Ok();

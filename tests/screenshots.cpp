@@ -91,12 +91,8 @@ int main(int argc, char* argv[]) {
   form.Combo1_Click();
   for (const int patch : {0, 1, 2, 16, 17, 18, 19, 33, 34, 35, 50, 51, 52, 67, 68, 84, 85, 101, 119})
     form.patchGrid()->clickBox(patch);
-  form.setTerrainCheck(true);
-  form.setMergeCheck(true);
+  form.TakeRunConfiguration({R"(C:\Games\Stormline)", "Coast", "Stormline", 1.5, true, true, false});
   bool ok = Save(&form, file("main_window"));
-  form.setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
-  form.setLevelName(QStringLiteral("Coast"));
-  form.setModName(QStringLiteral("Stormline"));
   form.menuFilePaths_Click();
   ok = Save(form.pathsDialog(), file("paths_dialog")) && ok;
   form.menuAbout_Click();

@@ -40,6 +40,7 @@ struct MemoryFileSystem final : platform::FileSystem {
   platform::Status Remove(const std::string& path) override {
     return !Fails() && files.erase(path) ? platform::Status::Ok() : Failed(path);
   }
+  std::string Resolved(const std::string& path) const override { return path; }
   platform::Status MakeFolder(const std::string& path) override {
     return Fails() ? Failed(path) : platform::Status::Ok();
   }

@@ -181,7 +181,12 @@ TEST(ConfigStoreFaults, NothingInTheWayIsForcedFollowedOrWaitedOn) {
       {"\" is in the way and is not a plain file.",
        [&](const Folder& f, Lock&) { fs::create_symlink(path(f, "outside"), path(f, "config.tmp")); }},
       {"\" is in the way and is not a plain file.", [&](const Folder& f, Lock&) { ::mkfifo(path(f, "config.tmp").c_str(), 0666); }},
+      // A lock in the way is no other copy: waiting would not help.
+      {"config.lock\" is in the way and is not a plain file.", [&](const Folder& f, Lock&) { ::mkfifo(path(f, "config.lock").c_str(), 0666); }},
+      {"config.lock\" is in the way and is not a plain file.",
+       [&](const Folder& f, Lock&) { fs::create_symlink(path(f, "outside"), path(f, "config.lock")); }},
 #endif
+      {"config.lock\" is in the way and is not a plain file.", [&](const Folder& f, Lock&) { fs::create_directory(path(f, "config.lock")); }},
       {"\" is in the way and is not a plain file.", [&](const Folder& f, Lock&) { fs::create_directory(path(f, "config.tmp")); }},
       {": it is larger than 64 MiB.", [&](const Folder& f, Lock&) { fs::resize_file(path(f, "config.ini"), (64u << 20) + 1); }},
       {"Another copy of the tool is changing config.ini",
@@ -203,6 +208,18 @@ TEST(ConfigStoreFaults, NothingInTheWayIsForcedFollowedOrWaitedOn) {
 }
 
 #ifndef _WIN32
+// A config.ini kept elsewhere through a link stays a link: the file it
+// names takes the save, beside it its temporary file and its lock.
+TEST(ConfigStore, AConfigIniThatIsALinkIsSavedThroughIt) {
+  const Folder folder(std::nullopt), synced(kCoast);
+  fs::create_symlink(TempFolder::FromUtf8(synced.File("config.ini")), TempFolder::FromUtf8(folder.File("config.ini")));
+  Names list = {kCur, "Coast"};
+  ASSERT_TRUE(folder.Change(list, With(&SettingFields::settingName, "Bay")).status);
+  EXPECT_TRUE(fs::is_symlink(TempFolder::FromUtf8(folder.File("config.ini"))));
+  EXPECT_EQ(std::tuple(synced.Bytes(), folder.Count(), fs::exists(TempFolder::FromUtf8(synced.File("config.lock")))),
+            std::tuple(kCoast + kBay, 1u, true));
+}
+
 // Two processes save different names as fast as they can: each waits for
 // the other, and every save is in the file once.
 TEST(ConfigStoreFaults, TwoProcessesSavingLoseNothing) {

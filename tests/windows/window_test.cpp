@@ -2,6 +2,8 @@
 // scripted dialogs and a starter that only records.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +15,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include "main_window/fitting_check_box.h"
 #include "main_window/form1.h"
 #include "main_window/frm_about.h"
 #include "main_window/frm_preview.h"
@@ -42,8 +45,9 @@ class WindowTest : public testing::Test {
   }
   template <typename T = QWidget>
   T* Find(const char* name, QObject* in = nullptr) const {
+    // A renamed control fails the test that looks for it, not the suite.
     T* found = (in ? in : form.get())->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
+    if (!found) throw std::runtime_error(std::string("no control named ") + name);
     return found;
   }
   template <typename T = QLineEdit>
@@ -61,11 +65,16 @@ class WindowTest : public testing::Test {
   }
   // A choice in a list as the user makes it.
   static void Choose(QComboBox* list, int index) { list->setCurrentIndex(index); emit list->activated(index); }
-  void MakeComplete() {
-    form->setGamePath(QStringLiteral(R"(C:\Games\Stormline)"));
-    form->setLevelName(QStringLiteral("Coast"));
-    form->setModName(QStringLiteral("Stormline"));
+  // Changes the main window's run configuration as the paths dialog's OK does.
+  void Take(const std::function<void(RunConfiguration&)>& change) {
+    RunConfiguration config = form->runConfiguration();
+    change(config);
+    form->TakeRunConfiguration(config);
   }
+  void MakeComplete() {
+    Take([](RunConfiguration& c) { c.gamePath = R"(C:\Games\Stormline)", c.levelName = "Coast", c.modName = "Stormline"; });
+  }
+  const RunConfiguration& Config() const { return form->runConfiguration(); }
   PathsDialog* Open() { return form->menuFilePaths_Click(), form->pathsDialog(); }
   void Fill(const char* game, const char* level, const char* mod, const char* darkness) const {
     In("GamePath_Text")->setText(QString::fromUtf8(game));
@@ -91,19 +100,20 @@ class WindowTest : public testing::Test {
 
 // However a switch is worked, its box, menu mark and member agree afterwards.
 TEST_F(WindowTest, StageSwitchesStayInStepHoweverTheyAreWorked) {
-  const struct { const char *box, *item; bool (Form1::*member)() const; void (Form1::*set)(bool); } stages[] = {
-      {"TerrainCheck", "menuRunTerrain", &Form1::terrainBoolean, &Form1::setTerrainCheck},
-      {"MergeCheck", "menuRunMerge", &Form1::mergeBoolean, &Form1::setMergeCheck},
-      {"ObjectCheck", "menuRunObject", &Form1::objectBoolean, &Form1::setObjectCheck}};
+  const struct { const char *box, *item; bool RunConfiguration::*member; } stages[] = {
+      {"TerrainCheck", "menuRunTerrain", &RunConfiguration::terrainBoolean},
+      {"MergeCheck", "menuRunMerge", &RunConfiguration::mergeBoolean},
+      {"ObjectCheck", "menuRunObject", &RunConfiguration::objectBoolean}};
   const std::string steps = "b1b0m1m0s1s1m0s0s0m1b0s1s0";  // click the box, choose the item or set; then the state
   for (const auto& stage : stages) {
     for (size_t i = 0; i < steps.size(); i += 2) {
       const bool on = steps[i + 1] == '1';
       if (steps[i] == 'b') Find<QCheckBox>(stage.box)->click();
       if (steps[i] == 'm') Find<QAction>(stage.item)->trigger();  // through Qt's own flip of the mark
-      if (steps[i] == 's') (form.get()->*stage.set)(on);
-      EXPECT_TRUE(Find<QCheckBox>(stage.box)->isChecked() == on && Find<QAction>(stage.item)->isChecked() == on &&
-                  (form.get()->*stage.member)() == on) << stage.box << " step " << i / 2;
+      if (steps[i] == 's') Take([&](RunConfiguration& c) { c.*stage.member = on; });  // the paths dialog's OK
+      EXPECT_TRUE(Find<QCheckBox>(stage.box)->isChecked() == on) << stage.box << " step " << i / 2;
+      EXPECT_TRUE(Find<QAction>(stage.item)->isChecked() == on) << stage.box << " step " << i / 2;
+      EXPECT_TRUE(Config().*stage.member == on) << stage.box << " step " << i / 2;
     }
   }
 }
@@ -111,11 +121,14 @@ TEST_F(WindowTest, StageSwitchesStayInStepHoweverTheyAreWorked) {
 // Run Lighting writes go.bat and starts it, or says why not; the preview shows what it would write or say.
 TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
   FrmPreview* preview = (form->menuRunPreview_Click(), form->previewWindow());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(preview)->role(), QAccessible::Window) << "screen readers see a pane";
   form->Go_Button_Click();  // nothing set yet
   EXPECT_EQ(form->statusText(), "Error: Incomplete Config. Set Paths or Load Config.");
-  EXPECT_TRUE(preview->scriptText() == form->statusText() && form->timer1().isActive() && starter.started.empty());
+  EXPECT_TRUE(preview->scriptText() == form->statusText());
+  EXPECT_TRUE(form->timer1().isActive());
+  EXPECT_TRUE(starter.started.empty());
   const struct { void (*arrange)(WindowTest&); const char* message; bool written, started, previewed; } cases[] = {
-      {[](WindowTest& t) { t.form->setModName(QStringLiteral("Stormline & del file")); }, "Mod Name", false, false, true},
+      {[](WindowTest& t) { t.Take([](RunConfiguration& c) { c.modName = "Stormline & del file"; }); }, "Mod Name", false, false, true},
       {[](WindowTest& t) { t.starter.failure = "No interpreter."; }, "No interpreter.", true, true, false},
       {[](WindowTest& t) { gameThere = false, t.ui.answers = {UiServices::Answer::No}; },
        "Stormline.exe was not found in \"C:\\Games\\Stormline\".\nStart the batch lighting anyway?", false, false, false}};
@@ -127,14 +140,17 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
     c.arrange(*this);
     form->Go_Button_Click();
     ASSERT_EQ(ui.messages.size(), 1u) << c.message;
-    EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String(c.message)) && form->statusText() != kRunning) << c.message;
-    EXPECT_TRUE(starter.started.size() == c.started && (TempFolder::Read(script).size() != 300) == c.written &&
-                (preview->scriptText() == ui.messages[0].text) == c.previewed) << c.message;
+    EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String(c.message))) << c.message;
+    EXPECT_TRUE(form->statusText() != kRunning) << c.message;
+    EXPECT_TRUE(starter.started.size() == c.started) << c.message;
+    EXPECT_TRUE((TempFolder::Read(script).size() != 300) == c.written) << c.message;
+    EXPECT_TRUE((preview->scriptText() == ui.messages[0].text) == c.previewed) << c.message;
   }
   // The question's safe answer is No; Yes runs as if the game were there.
-  EXPECT_TRUE(ui.messages[0].noIsDefault && ui.messages[0].buttons == UiServices::Buttons::YesNo);
+  EXPECT_TRUE(ui.messages[0].noIsDefault);
+  EXPECT_TRUE(ui.messages[0].buttons == UiServices::Buttons::YesNo);
   ui.answers = {UiServices::Answer::Yes};
-  form->setMergeCheck(true);
+  Take([](RunConfiguration& c) { c.mergeBoolean = true; });
   form->Go_Button_Click();
   EXPECT_EQ(TempFolder::Read(script),
             "@cd C:\\Games\\Stormline\r\n@C:\r\n"
@@ -143,9 +159,11 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
   EXPECT_EQ(preview->scriptText() + "\n", QString::fromLatin1(TempFolder::Read(script)).replace("\r\n", "\n"));
   ASSERT_EQ(starter.started.size(), 1u);
   EXPECT_EQ(TempFolder::Read(starter.started[0]), TempFolder::Read(script) + "@del \"%~f0\" & exit /b\r\n");
-  EXPECT_TRUE(form->statusText() == kRunning && form->timer1().isActive());
+  EXPECT_TRUE(form->statusText() == kRunning);
+  EXPECT_TRUE(form->timer1().isActive());
   form->Timer1_Timer();
-  EXPECT_TRUE(form->statusText() == "Ready." && !form->timer1().isActive());
+  EXPECT_TRUE(form->statusText() == "Ready.");
+  EXPECT_TRUE(!form->timer1().isActive());
 }
 
 // The marked boxes are written where the user says, an existing file only after a Yes; a list read back opens
@@ -156,20 +174,26 @@ TEST_F(WindowTest, ExportAndImportTheMarkedBoxes) {
   Choose(Find<QComboBox>("Combo1"), 1);
   for (const int i : {17, 0, 1}) Grid()->clickBox(i);
   form->lmList_Button_Click();  // nothing scripted: cancelled
-  EXPECT_TRUE(ui.fileRequests.size() == 1 && ui.fileRequests[0].filter == "lmList.dat|lmList.dat|All Files (*.*)|*.*" &&
-              ui.fileRequests[0].initialFolder == R"(C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures)");
-  EXPECT_TRUE(ui.fileRequests[0].fileName == "lmList.dat" && form->statusText() == "Save Cancled.");
+  EXPECT_TRUE(ui.fileRequests.size() == 1);
+  EXPECT_TRUE(ui.fileRequests[0].filter == "lmList.dat|lmList.dat|All Files (*.*)|*.*");
+  EXPECT_TRUE(ui.fileRequests[0].initialFolder == R"(C:\Games\Stormline\ShadowWork\stormline\levels\Coast\textures)");
+  EXPECT_TRUE(ui.fileRequests[0].fileName == "lmList.dat");
+  EXPECT_TRUE(form->statusText() == "Save Cancled.");
   ui.fileAnswers = {QString::fromStdString(patches), QString::fromStdString(patches)};
   ui.answers = {UiServices::Answer::No, UiServices::Answer::Yes};
   form->lmList_Button_Click();
-  EXPECT_TRUE(ui.messages.size() == 1 && ui.messages[0].text == "File Exists, Do you want to overwrite?" &&
-              TempFolder::Read(patches) == "old" && form->statusText() == "Preparing to Save...") << "No shows nothing more";
+  EXPECT_TRUE(ui.messages.size() == 1) << "No shows nothing more";
+  EXPECT_TRUE(ui.messages[0].text == "File Exists, Do you want to overwrite?") << "No shows nothing more";
+  EXPECT_TRUE(TempFolder::Read(patches) == "old") << "No shows nothing more";
+  EXPECT_TRUE(form->statusText() == "Preparing to Save...") << "No shows nothing more";
   form->lmList_Button_Click();
-  EXPECT_TRUE(TempFolder::Read(patches) == std::string("\x00\x00\x01\x00\x01\x01", 6) && form->statusText() == "Saved!");
+  EXPECT_TRUE(TempFolder::Read(patches) == std::string("\x00\x00\x01\x00\x01\x01", 6));
+  EXPECT_TRUE(form->statusText() == "Saved!");
   ui.fileAnswers = {QString::fromStdString(platform::JoinPath(folder.File("no such folder"), "lmList.dat"))};
   form->lmList_Button_Click();
-  EXPECT_TRUE(ui.messages.size() == 3 && ui.messages[2].text.contains(QLatin1String("no such folder")) &&
-              form->statusText() == "Ready.") << "no question for a new file, but the failure";
+  EXPECT_TRUE(ui.messages.size() == 3) << "no question for a new file, but the failure";
+  EXPECT_TRUE(ui.messages[2].text.contains(QLatin1String("no such folder"))) << "no question for a new file, but the failure";
+  EXPECT_TRUE(form->statusText() == "Ready.") << "no question for a new file, but the failure";
 
   const struct { std::string bytes; int size; std::vector<int> marks; } cases[] = {
       {std::string("\x03\x03\x00\x00", 4), 0, {0, 51}}, {std::string("\x0F\x0F\x0B\x00", 4), 3, {11, 255}},
@@ -178,11 +202,15 @@ TEST_F(WindowTest, ExportAndImportTheMarkedBoxes) {
     TempFolder::Write(patches, c.bytes);
     ui.fileAnswers = {QString::fromStdString(patches)};
     form->menuRunImport_Click();
-    EXPECT_TRUE(Find<QComboBox>("Combo1")->currentIndex() == c.size && Marked() == c.marks && form->statusText() == "Loaded!");
+    EXPECT_TRUE(Find<QComboBox>("Combo1")->currentIndex() == c.size);
+    EXPECT_TRUE(Marked() == c.marks);
+    EXPECT_TRUE(form->statusText() == "Loaded!");
   }
-  EXPECT_TRUE(ui.messages.size() == 4 && ui.messages[3].text.contains(QString::fromStdString(patches)));
+  EXPECT_TRUE(ui.messages.size() == 4);
+  EXPECT_TRUE(ui.messages[3].text.contains(QString::fromStdString(patches)));
   form->menuRunImport_Click();  // cancelled
-  EXPECT_TRUE(form->statusText() == "Load Cancelled." && Marked() == (std::vector<int>{11, 255}));
+  EXPECT_TRUE(form->statusText() == "Load Cancelled.");
+  EXPECT_TRUE(Marked() == (std::vector<int>{11, 255}));
 }
 
 // Each grid size opens its square in the bottom-left corner, keeping the marks inside; mouse, keys and drags
@@ -211,13 +239,22 @@ TEST_F(WindowTest, TheGridMarksEnabledBoxesOnly) {
   for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Space, Qt::Key_Down, Qt::Key_Space})
     QTest::keyClick(Grid(), key);
   EXPECT_EQ(Marked(), std::vector<int>{16}) << "the focus stopped at box 3, and Up moves towards the top row";
-  QTest::mousePress(Grid(), Qt::LeftButton, {}, at(0));
-  for (const int i : {1, 2, 3, 4, 5}) {
-    QMouseEvent move(QEvent::MouseMove, at(i), Grid()->mapToGlobal(at(i)), Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(Grid(), &move);
-  }
-  QTest::mouseRelease(Grid(), Qt::LeftButton, {}, at(5));
+  const auto drag = [&](int from, std::vector<int> over) {
+    QTest::mousePress(Grid(), Qt::LeftButton, {}, at(from));
+    for (const int i : over) {
+      QMouseEvent move(QEvent::MouseMove, at(i), Grid()->mapToGlobal(at(i)), Qt::NoButton, Qt::LeftButton, {});
+      QApplication::sendEvent(Grid(), &move);
+    }
+    QTest::mouseRelease(Grid(), Qt::LeftButton, {}, at(over.back()));
+  };
+  drag(0, {1, 2, 3, 4, 5});
   EXPECT_EQ(Marked(), (std::vector<int>{0, 1, 2, 3, 16})) << "a drag gives the boxes passed the first box's new state";
+  form->ClearAll_Click();
+  // A release that went to a dialog opened meanwhile: the next press, on a
+  // disabled box, starts nothing.
+  QTest::mousePress(Grid(), Qt::LeftButton, {}, at(0));
+  drag(4 * 16 + 4, {20, 19, 18, 17, 16});
+  EXPECT_EQ(Marked(), std::vector<int>{}) << "a lost release went on marking";
   const QPoint origin = Grid()->mapTo(form->centralWidget(), QPoint(0, 0));
   EXPECT_EQ(PatchGrid::BoxRect(0).translated(origin), QRect(15, 374, 16, 16));
   EXPECT_EQ(PatchGrid::BoxRect(255).translated(origin), QRect(315, 74, 15, 16)) << "column 15 ends at the edge";
@@ -255,15 +292,28 @@ TEST_F(WindowTest, FramesCaptionsMarksAndTheFocusShow) {
         EXPECT_EQ(Ink(frame, control->geometry()).second, -1) << where << " " << control->objectName().toStdString();
       EXPECT_NE(Ink(frame, QRect(frame->width() - 20, frame->fontMetrics().height() / 2, 1, 1)).second, -1) << where;
     }
-    dialog->setFont(WindowFont(12));  // larger than laid out for
+    dialog->setFont(WindowFont(10));  // larger than laid out for
     int inkEnd = -100;
     for (QWidget* box : {In<QWidget>("TerrainCheck"), In<QWidget>("MergeCheck"), In<QWidget>("ObjectCheck")}) {
       const auto [first, last] = Ink(box);
-      EXPECT_TRUE(last < box->width() - 1 && box->x() + first - inkEnd - 1 >= 4)
+      EXPECT_TRUE(last < box->width() - 1)
+          << where << " " << box->objectName().toStdString() << " is cut short or too near the one before";
+      EXPECT_TRUE(box->x() + first - inkEnd - 1 >= 4)
           << where << " " << box->objectName().toStdString() << " is cut short or too near the one before";
       inkEnd = box->x() + last;
     }
+    const QFont caption = In<FittingCheckBox>("TerrainCheck")->captionFont();
+    EXPECT_TRUE(In<FittingCheckBox>("MergeCheck")->captionFont() == caption) << where << ": captions in two sizes";
+    EXPECT_TRUE(In<FittingCheckBox>("ObjectCheck")->captionFont() == caption) << where << ": captions in two sizes";
     for (const QPalette& palette : {QApplication::palette(), DarkPalette()}) {
+      // An unchecked stage box shows against the window, as the grid's boxes do.
+      QWidget* stage = Find("TerrainCheck", form->centralWidget());
+      stage->setPalette(palette);
+      const QImage box = stage->grab().toImage();
+      double outline = 1;
+      for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < 16 && x < box.width(); ++x) outline = std::max(outline, PatchGrid::Contrast(box.pixelColor(x, y), palette.window().color()));
+      EXPECT_GE(outline, 3) << where << " " << palette.window().color().name().toStdString();
       Grid()->setPalette(palette);
       form->setFocus();
       form->ClearAll_Click();
@@ -284,7 +334,8 @@ TEST_F(WindowTest, FramesCaptionsMarksAndTheFocusShow) {
           ring += focused.pixel(p) != one.pixel(p) && PatchGrid::Contrast(focused.pixelColor(p), palette.window().color()) >= 3;
         }
       }
-      EXPECT_TRUE(apart >= 3 && ring >= 100) << where << " " << palette.window().color().name().toStdString();
+      EXPECT_TRUE(apart >= 3) << where << " " << palette.window().color().name().toStdString();
+      EXPECT_TRUE(ring >= 100) << where << " " << palette.window().color().name().toStdString();
     }
   }
   QApplication::setStyle(given);
@@ -300,18 +351,24 @@ TEST_F(WindowTest, AssistiveTechnologyAndTooltipsTellTheGrid) {
   QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(Grid());
   ASSERT_EQ(grid->childCount(), 288);
   Grid()->setFocus();
-  EXPECT_TRUE(grid->focusChild() == grid->child(0) && grid->child(0)->state().focused) << "the first box has the focus";
+  EXPECT_TRUE(grid->focusChild() == grid->child(0)) << "the first box has the focus";
+  EXPECT_TRUE(grid->child(0)->state().focused) << "the first box has the focus";
   const struct { int child; const char* name; QRect place; } cases[] = {
       {19, "Column 03, row 01", PatchGrid::BoxRect(19)}, {20, "Column 04, row 01", PatchGrid::BoxRect(20)},
       {272, "00", PatchGrid::RowNumberRect(0)}};
   for (const auto& c : cases) {
     QAccessibleInterface* part = grid->child(c.child);
     const QRect place(Grid()->mapToGlobal(c.place.topLeft()), c.place.size());
-    EXPECT_TRUE(part->text(QAccessible::Name) == c.name && part->parent() == grid && grid->indexOfChild(part) == c.child &&
-                part->rect() == place && grid->childAt(place.center().x(), place.center().y()) == part) << c.child;
+    EXPECT_TRUE(part->text(QAccessible::Name) == c.name) << c.child;
+    EXPECT_TRUE(part->parent() == grid) << c.child;
+    EXPECT_TRUE(grid->indexOfChild(part) == c.child) << c.child;
+    EXPECT_TRUE(part->rect() == place) << c.child;
+    EXPECT_TRUE(grid->childAt(place.center().x(), place.center().y()) == part) << c.child;
     if (c.child >= 256) continue;
     part->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(part->state().disabled == (c.child == 20) && part->state().checked == (c.child == 19))
+    EXPECT_TRUE(part->state().disabled == (c.child == 20))
+        << c.child << ": press marks an enabled box only";
+    EXPECT_TRUE(part->state().checked == (c.child == 19))
         << c.child << ": press marks an enabled box only";
   }
   QTest::keyClick(Grid(), Qt::Key_Left);
@@ -349,21 +406,30 @@ TEST_F(WindowTest, OkRefusesMissingEntriesOrAppliesTheFields) {
                                                            : "Please complete all entries.");
     QWidget* focus = form->pathsDialog()->focusWidget();
     EXPECT_TRUE(focus == In<QWidget>(c.focus) || In<QWidget>(c.focus)->isAncestorOf(focus)) << c.focus;
-    EXPECT_TRUE(form->pathsDialog()->isVisible() && form->gamePath().isEmpty() && !form->terrainBoolean());
+    EXPECT_TRUE(form->pathsDialog()->isVisible());
+    EXPECT_TRUE(Config().gamePath.empty());
+    EXPECT_TRUE(!Config().terrainBoolean);
   }
   EXPECT_EQ(Items("ModName_Text"), (QStringList{"Stormline", "Hyx", "Ulm"}));
   Fill(R"(C:\Games\Stormline)", " ", "MyMod", " 2.25 ");
   In<QCheckBox>("ObjectCheck")->click();
-  form->setMergeCheck(true);  // in the main window meanwhile: OK takes it back
+  Take([](RunConfiguration& c) { c.mergeBoolean = true; });  // in the main window meanwhile: OK takes it back
   Press("OKButton");
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // unloaded
-  EXPECT_TRUE(!form->pathsDialog() && form->gamePath() == R"(C:\Games\Stormline)" && form->levelName() == " " &&
-              form->modName() == "MyMod");
-  EXPECT_TRUE(form->shadowDarkness() == 2.25 && form->terrainBoolean() && form->objectBoolean() && !form->mergeBoolean());
+  EXPECT_TRUE(!form->pathsDialog());
+  EXPECT_TRUE(Config().gamePath == R"(C:\Games\Stormline)");
+  EXPECT_TRUE(Config().levelName == " ");
+  EXPECT_TRUE(Config().modName == "MyMod");
+  EXPECT_TRUE(Config().shadowDarkness == 2.25);
+  EXPECT_TRUE(Config().terrainBoolean);
+  EXPECT_TRUE(Config().objectBoolean);
+  EXPECT_TRUE(!Config().mergeBoolean);
   EXPECT_FALSE(TempFolder::Exists(ini)) << "OK stores nothing";
   Open();  // loaded afresh with what was applied
-  EXPECT_TRUE(In("GamePath_Text")->text() == R"(C:\Games\Stormline)" && In("shadow_Text")->text() == "2.25" &&
-              In<QCheckBox>("TerrainCheck")->isChecked() && In<QCheckBox>("ObjectCheck")->isChecked());
+  EXPECT_TRUE(In("GamePath_Text")->text() == R"(C:\Games\Stormline)");
+  EXPECT_TRUE(In("shadow_Text")->text() == "2.25");
+  EXPECT_TRUE(In<QCheckBox>("TerrainCheck")->isChecked());
+  EXPECT_TRUE(In<QCheckBox>("ObjectCheck")->isChecked());
 }
 
 // Cancel hides the dialog as it is, to be shown again unchanged; the close box and Exit unload it.
@@ -375,8 +441,9 @@ TEST_F(WindowTest, CancelTheCloseBoxAndExitApplyNothing) {
   EXPECT_FALSE(first->isVisible());
   TempFolder::Write(ini, kStored);  // a load would now list it
   EXPECT_EQ(Open(), first);
-  EXPECT_TRUE(In("GamePath_Text")->text() == "X:\\Typed" && In<QCheckBox>("MergeCheck")->isChecked() &&
-              Items("SavedSettings") == QStringList{"(Current)"}) << "shown again without a load";
+  EXPECT_TRUE(In("GamePath_Text")->text() == "X:\\Typed") << "shown again without a load";
+  EXPECT_TRUE(In<QCheckBox>("MergeCheck")->isChecked()) << "shown again without a load";
+  EXPECT_TRUE(Items("SavedSettings") == QStringList{"(Current)"}) << "shown again without a load";
   first->close();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(form->pathsDialog(), nullptr);
@@ -385,30 +452,41 @@ TEST_F(WindowTest, CancelTheCloseBoxAndExitApplyNothing) {
   form->menuAbout_Click();
   QPointer<FrmAbout> about = form->aboutBox();
   form->menuFileExit_Click();
-  EXPECT_TRUE(!hidden && !about && !form->isVisible() && form->gamePath().isEmpty() && !form->mergeBoolean());
+  EXPECT_TRUE(!hidden);
+  EXPECT_TRUE(!about);
+  EXPECT_TRUE(!form->isVisible());
+  EXPECT_TRUE(Config().gamePath.empty());
+  EXPECT_TRUE(!Config().mergeBoolean);
 }
 
 TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
   TempFolder::Write(ini, kStored);
   Open();
   Choose(In<QComboBox>("SavedSettings"), 1);
-  EXPECT_TRUE(In("SettingName_Text")->text() == "Dunes" && In("GamePath_Text")->text() == "D:\\Stormline" &&
-              In<QComboBox>("ModName_Text")->currentText() == "Ulm" && In("shadow_Text")->text() == "2.5");
+  EXPECT_TRUE(In("SettingName_Text")->text() == "Dunes");
+  EXPECT_TRUE(In("GamePath_Text")->text() == "D:\\Stormline");
+  EXPECT_TRUE(In<QComboBox>("ModName_Text")->currentText() == "Ulm");
+  EXPECT_TRUE(In("shadow_Text")->text() == "2.5");
   Press("OKButton");
-  EXPECT_TRUE(form->levelName() == "Dunes" && form->shadowDarkness() == 2.5 && form->mergeBoolean() && form->objectBoolean());
+  EXPECT_TRUE(Config().levelName == "Dunes");
+  EXPECT_TRUE(Config().shadowDarkness == 2.5);
+  EXPECT_TRUE(Config().mergeBoolean);
+  EXPECT_TRUE(Config().objectBoolean);
   Open();  // afresh, on what was applied
   for (const char* name : {"(Current)", "Ridge"}) {
     In("SettingName_Text")->setText(QLatin1String(name));
     Press("Save");
   }
-  EXPECT_TRUE(ui.messages.size() == 1 && ui.messages[0].text == "Please give the Config a name.");
+  EXPECT_TRUE(ui.messages.size() == 1);
+  EXPECT_TRUE(ui.messages[0].text == "Please give the Config a name.");
   EXPECT_EQ(TempFolder::Read(ini), kStored + "[Save=Ridge]\r\ngamePath=D:\\Stormline\r\nlevelName=Dunes\r\nmodName=Ulm\r\n"
             "terrainBoolean=False\r\nmergeBoolean=True\r\nobjectBoolean=True\r\nshadowDarkness=2.5\r\n");
   EXPECT_EQ(Items("SavedSettings"), (QStringList{"(Current)", "Dunes", "Ridge"}));
   In("SettingName_Text")->setText(QStringLiteral("Something else"));
   Press("Delete");  // Ridge, chosen in the list
-  EXPECT_TRUE(Items("SavedSettings").size() == 2 && TempFolder::Read(ini) == kStored &&
-              In("SettingName_Text")->text() == "Something else");
+  EXPECT_TRUE(Items("SavedSettings").size() == 2);
+  EXPECT_TRUE(TempFolder::Read(ini) == kStored);
+  EXPECT_TRUE(In("SettingName_Text")->text() == "Something else");
 }
 
 // Browse takes the folder that holds the chosen file; a failing file system or a handler that throws is told,
@@ -426,22 +504,26 @@ TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
     Press("Path");
     EXPECT_EQ(In("GamePath_Text")->text(), field);
   }
-  EXPECT_TRUE(ui.fileRequests[0].filter == "Stormline|stormline.exe" && ui.fileRequests[0].fileName == "stormline.exe");
+  EXPECT_TRUE(ui.fileRequests[0].filter == "Stormline|stormline.exe");
+  EXPECT_TRUE(ui.fileRequests[0].fileName == "stormline.exe");
   In("SettingName_Text")->setText(QStringLiteral("New"));
   Press("Save");
   ui.failFileDialogs = true;
   Press("Path");
-  EXPECT_TRUE(ui.messages.size() == 3 && ui.messages[0].text.contains(QLatin1String("config.ini")) &&
-              ui.messages[1].text.contains(QLatin1String("config.ini was left as it was.")) &&
-              ui.messages[2].text.contains(QLatin1String("not enough memory")));
-  EXPECT_TRUE(failing.files.at(ini) == kStored && failing.files.size() == 1 && form->pathsDialog()->isVisible());
+  EXPECT_TRUE(ui.messages.size() == 3);
+  EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String("config.ini")));
+  EXPECT_TRUE(ui.messages[1].text.contains(QLatin1String("config.ini was left as it was.")));
+  EXPECT_TRUE(ui.messages[2].text.contains(QLatin1String("not enough memory")));
+  EXPECT_TRUE(failing.files.at(ini) == kStored);
+  EXPECT_TRUE(failing.files.size() == 1);
+  EXPECT_TRUE(form->pathsDialog()->isVisible());
 }
 
 // Enter presses the focused button, or else the default one (OK in the paths dialog); Escape does nothing
 // there; an arrow key picks a stored setting as a click does.
 TEST_F(WindowTest, KeysReachTheirControls) {
   const auto shown = [&] { return form->pathsDialog() && form->pathsDialog()->isVisible(); };
-  const auto applied = [&] { return form->gamePath() == "C:\\G"; };
+  const auto applied = [&] { return Config().gamePath == "C:\\G"; };
   const struct { std::vector<const char*> focus; Qt::Key key; std::function<bool()> done; } cases[] = {
       {{"CheckAll"}, Qt::Key_Return, [&] { return Marked().size() == 16; }},
       {{"LevelName_Text"}, Qt::Key_Escape, [&] { return shown() && !applied(); }},
@@ -452,7 +534,7 @@ TEST_F(WindowTest, KeysReachTheirControls) {
       {{"SavedSettings"}, Qt::Key_Down, [&] { return In("LevelName_Text")->text() == "Dunes"; }}};
   for (const auto& c : cases) {
     delete form->pathsDialog();
-    form->setGamePath({});
+    Take([](RunConfiguration& config) { config.gamePath.clear(); });
     TempFolder::Write(ini, kStored);
     Open();
     Fill("C:\\G", "L", "Hyx", "4");
