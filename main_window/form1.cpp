@@ -345,10 +345,6 @@ void Form1::ClearAll_Click() {
 
 // ---- export and run ----------------------------------------------------
 
-bool Form1Services::GameFoundOnDisk(const std::string& gamePath) {
-  return platform::FolderHoldsFile(gamePath, game::kExecutableName);
-}
-
 void Form1::ShowError(const QString& text) {
   services_.ui->ShowMessage(this, {text, QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
 }
@@ -386,7 +382,7 @@ void Form1::lmList_Button_Click() {
 
 void Form1::Go_Button_Click() {
   const lighting_run::Services run{services_.fs, services_.starter, services_.toolFolder, services_.decimalSeparator,
-                                   services_.gameFound};
+                                   services_.game};
   const lighting_run::Result result = lighting_run::Run({{std::string(), config_}}, run, [&](const std::string&) {
     UiServices::Message question{
         QStringLiteral("Stormline.exe was not found in \"%1\".\nStart the batch lighting anyway?").arg(FromUtf8(config_.gamePath)),

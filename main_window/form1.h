@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <string>
 
+#include "game/game_lookup.h"
 #include "main_window/run_configuration.h"
 #include "main_window/ui_services.h"
 #include "paths_dialog/run_configuration_holder.h"
@@ -30,10 +31,7 @@ struct Form1Services {
   platform::FileSystem* fs = nullptr;
   std::string toolFolder;        // where go.bat and config.ini live
   std::string decimalSeparator;  // the user's, for every number shown or read
-  // Whether the game folder holds the game.
-  bool (*gameFound)(const std::string& gamePath) = &GameFoundOnDisk;
-
-  static bool GameFoundOnDisk(const std::string& gamePath);
+  const game::GameLookup* game = nullptr;  // whether the game folder holds the game
 };
 
 // The tool's main window. It owns the run configuration, which the paths

@@ -5,6 +5,7 @@
 #include "game/game_interface.h"
 #include "platform/code_page.h"
 #include "platform/number_text.h"
+#include "platform/ascii.h"
 
 namespace go_batch {
 namespace {
@@ -58,7 +59,7 @@ platform::Status CheckText(const char* label, const std::string& text, bool unqu
     if (valid && code >= 0x20 && code < 0x7F) continue;
     if (!valid) offset = start + 1;
     const std::string character = text.substr(start, offset - start);
-    const bool control = valid && (code < 0x20 || code == 0x7F);
+    const bool control = valid && platform::ascii::IsControl(code);
     return Refusal(std::string("The ") + label + " holds " +
                    (control ? std::string("a control character") : "the character \"" + character + "\"") +
                    ", which the command interpreter would not read as written: go.bat can pass on plain ASCII "
@@ -92,7 +93,7 @@ platform::Status CheckRun(const RunConfiguration& config, std::string_view decim
   // Line 2 runs "@" and the folder's first two characters as a command: only
   // a drive letter and a colon make that a change of drive.
   const std::string& path = config.gamePath;
-  const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  const bool letter = !path.empty() && platform::ascii::IsLetter(path[0]);
   if (!letter || path.size() < 2 || path[1] != ':') {
     return Refusal("The Game Path must begin with a drive letter and a colon, for instance " +
                    std::string(kExampleGamePath) + ".");

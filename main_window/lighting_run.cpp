@@ -32,8 +32,8 @@ std::string CopyStem() {
 // Copies that a run cut short left behind. A week is far longer than any
 // lighting pass, so no run can still be reading them.
 void RemoveOldCopies(platform::FileSystem& fs, const std::string& folder) {
-  for (const std::string& old : fs.FilesOlderThan(folder, kKeepCopies)) {
-    if (old.ends_with(".bat")) (void)fs.Remove(old);
+  for (const platform::Listed& old : fs.List(folder)) {
+    if (old.file && old.name.ends_with(".bat") && old.age > kKeepCopies) (void)fs.Remove(platform::JoinPath(folder, old.name));
   }
 }
 
@@ -65,7 +65,7 @@ Result Run(const std::vector<lighting_run::Named>& runs, const Services& service
   // Otherwise the interpreter fails in a window that closes at once, while
   // the tool would say the run has started.
   for (const auto& [name, config] : runs) {
-    if (services.gameFound && !services.gameFound(config.gamePath) && !ask(config.gamePath)) {
+    if (services.game && !services.game->Found(config.gamePath) && !ask(config.gamePath)) {
       return {Kind::Declined, ForName(name, "Stormline.exe was not found in \"" + config.gamePath + "\"." +
                                               std::string(go_batch::kNothingDone))};
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/game_lookup.h"
 #include "main_window/run_configuration.h"
 #include "platform/batch_starter.h"
 #include "platform/file_system.h"
@@ -28,7 +29,7 @@ struct Services {
   platform::BatchStarter* starter = nullptr;
   std::string toolFolder;        // where go.bat lives
   std::string decimalSeparator;  // the user's, for the darkness
-  std::function<bool(const std::string& gamePath)> gameFound;
+  const game::GameLookup* game = nullptr;  // none: the game is not looked for
 };
 
 // A run and the name it was saved under (empty in the window), which the

@@ -86,8 +86,9 @@ int RunWithoutWindows(const std::vector<std::string>& args) {
   std::signal(SIGPIPE, SIG_IGN);
 #endif
   const auto starter = platform::MakeSystemBatchStarter();
+  const game::DiskGameLookup game(platform::RealFileSystem());
   const lighting_run::Services services{&platform::RealFileSystem(), starter.get(), platform::ToolFolder(),
-                                        platform::UserDecimalSeparator(), &Form1Services::GameFoundOnDisk};
+                                        platform::UserDecimalSeparator(), &game};
   std::ostringstream out, err;
   const int status = command_line::Run(args, services, out, err);
 #ifdef _WIN32
@@ -146,8 +147,9 @@ int main(int argc, char* argv[]) {
 
   QtUiServices ui;
   const auto starter = platform::MakeSystemBatchStarter();
+  const game::DiskGameLookup game(platform::RealFileSystem());
   Form1 form({&ui, starter.get(), &platform::RealFileSystem(), platform::ToolFolder(),
-              platform::UserDecimalSeparator()});
+              platform::UserDecimalSeparator(), &game});
   form.show();
   // Opened inside a zip in Explorer, the program runs from a copy that goes
   // when Windows cleans its temporary folder, and what it saved with it.

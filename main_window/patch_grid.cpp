@@ -38,7 +38,6 @@ QRect ColumnLabelRect(int column) { return TwipsRect(kBoxLeft + kPitch * column,
 
 QRect RowLabelRect(int row) { return TwipsRect(0, kBottomRowTop - kPitch * row, kBoxLeft, kBoxSize); }
 
-QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
 
 double Luminance(const QColor& colour) {
   const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
@@ -71,6 +70,8 @@ void AnnounceFocus(QWidget* grid, int index) {
 }
 
 }  // namespace
+
+QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
 
 PatchGrid::PatchGrid(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CheckBoxArray"));
@@ -143,11 +144,6 @@ void PatchGrid::SetCurrent(int index) {
   if (hasFocus() && before != index) AnnounceFocus(this, index);
 }
 
-int PatchGrid::checkedCount() const {
-  int count = 0;
-  for (const bool v : values_) count += v;
-  return count;
-}
 
 void PatchGrid::clickBox(int index) {
   if (index < 0 || index >= patch_list::kPatchCount || !isBoxEnabled(index)) return;

@@ -7,6 +7,9 @@
 
 #include "main_window/patch_list.h"
 
+// "00" to "15": how the grid numbers its columns and rows.
+QString TwoDigits(int n);
+
 // The 16 x 16 patch boxes with their column and row numbers. One control
 // draws them all: 256 check box widgets would cost the window its quick
 // start. Each box has the two states of a check box, Enabled and Value;
@@ -22,7 +25,6 @@ class PatchGrid : public QWidget {
   void setValue(int index, bool checked);
   void setBoxEnabled(int index, bool enabled);
   patch_list::Marks marks() const { return values_; }
-  int checkedCount() const;
 
   // What a click on a box does: toggles an enabled box, ignores a disabled one.
   void clickBox(int index);

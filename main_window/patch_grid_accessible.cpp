@@ -7,8 +7,6 @@
 
 namespace {
 
-QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
-
 // One part of the grid, child number `position` of its interface.
 class GridPart : public QAccessibleInterface {
  public:

@@ -8,6 +8,7 @@
 
 #include "platform/code_page.h"
 #include "platform/number_text.h"
+#include "platform/ascii.h"
 
 namespace config_store {
 namespace {
@@ -106,15 +107,13 @@ void ForEachSection(std::string_view bytes, Visit&& visit) {
 
 bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
   return text.size() == word.size() && std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
-           const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(a) == lower(b);
+           return platform::ascii::Lower(a) == platform::ascii::Lower(b);
          });
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && platform::ascii::IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && platform::ascii::IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/batch_starter.h"
 #include "platform/code_page.h"
 #include "platform/wine_folder.h"
+#include "platform/ascii.h"
 
 namespace platform {
 namespace {
@@ -64,7 +65,7 @@ std::string Unreachable(const std::string& folder, const std::string& scriptPath
       offset = start + 1;
       code = 0xFFFD;  // Wine shows a byte that is no UTF-8 as this
     }
-    if (code == '"' || code < 0x20 || code == 0x7F) {
+    if (code == '"' || ascii::IsControl(code)) {
       return "The folder \"" + folder + "\" holds " +
              std::string(code == '"' ? "a quotation mark" : "a control character") +
              ", which the command interpreter cannot take in a path. Move the tool into another folder.";

@@ -14,6 +14,12 @@ namespace platform {
 // What stands at a path, links not followed.
 enum class EntryKind { None, File, Other };
 
+struct Listed {
+  std::string name;
+  bool file = false;              // a plain file
+  std::chrono::seconds age{0};  // since it was last written
+};
+
 // Held while it lives; the operating system lets go of it when the process
 // ends, however it ends.
 class FileLock {
@@ -49,8 +55,9 @@ class FileSystem {
   virtual std::string Resolved(const std::string& path) const = 0;
   // Makes the folder where nothing stands; a folder already there will do.
   virtual Status MakeFolder(const std::string& path) = 0;
-  // The plain files right in folder last written longer than age ago.
-  virtual std::vector<std::string> FilesOlderThan(const std::string& folder, std::chrono::hours age) const = 0;
+  // What stands right in folder, links not followed: nothing where it
+  // cannot be read.
+  virtual std::vector<Listed> List(const std::string& folder) const = 0;
   // Takes the lock on the file at path (created if missing), waiting up to
   // wait while another process holds it.
   virtual Status Lock(const std::string& path, std::chrono::milliseconds wait, std::unique_ptr<FileLock>& held) = 0;

@@ -178,18 +178,19 @@ class PosixFileSystem final : public FileSystem {
     return Status::Failure("Could not make the folder " + Quoted(path) + ": something else is in the way.");
   }
 
-  std::vector<std::string> FilesOlderThan(const std::string& folder, std::chrono::hours age) const override {
-    std::vector<std::string> old;
+  std::vector<Listed> List(const std::string& folder) const override {
+    std::vector<Listed> listed;
     DIR* list = ::opendir(folder.c_str());
-    if (!list) return old;
-    const time_t before = ::time(nullptr) - std::chrono::duration_cast<std::chrono::seconds>(age).count();
+    if (!list) return listed;
+    const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(list)) {
-      const std::string path = folder + "/" + entry->d_name;
+      const std::string name = entry->d_name;
       struct stat info {};
-      if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < before) old.push_back(path);
+      if (name == "." || name == ".." || ::lstat(JoinPath(folder, name).c_str(), &info) != 0) continue;
+      listed.push_back({name, S_ISREG(info.st_mode), std::chrono::seconds(now - info.st_mtime)});
     }
     ::closedir(list);
-    return old;
+    return listed;
   }
 
   Status Lock(const std::string& path, std::chrono::milliseconds wait, std::unique_ptr<FileLock>& held) override {

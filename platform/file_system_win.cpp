@@ -200,22 +200,24 @@ class WindowsFileSystem final : public FileSystem {
     return Status::Failure("Could not make the folder " + Quoted(path) + ": something else is in the way.");
   }
 
-  std::vector<std::string> FilesOlderThan(const std::string& folder, std::chrono::hours age) const override {
-    std::vector<std::string> old;
+  std::vector<Listed> List(const std::string& folder) const override {
+    std::vector<Listed> listed;
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(Long(JoinPath(folder, "*")).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return old;
+    if (search == INVALID_HANDLE_VALUE) return listed;
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
-    const ULONGLONG hour = 36000000000ULL;  // in 100 ns
-    const ULONGLONG before = ticks(now) - static_cast<ULONGLONG>(age.count()) * hour;
     do {
-      const bool plain = !(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-      if (plain && ticks(found.ftLastWriteTime) < before) old.push_back(JoinPath(folder, win::Narrow(found.cFileName)));
+      const std::string name = win::Narrow(found.cFileName);
+      if (name == "." || name == "..") continue;
+      const bool file = !(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+                        !IsLink(found.dwFileAttributes, found.dwReserved0);
+      const auto age = static_cast<long long>(ticks(now) - ticks(found.ftLastWriteTime)) / 10000000;  // from 100 ns
+      listed.push_back({name, file, std::chrono::seconds(age)});
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    return old;
+    return listed;
   }
 
   Status Lock(const std::string& path, std::chrono::milliseconds wait, std::unique_ptr<FileLock>& held) override {

@@ -1,4 +1,5 @@
 #include "platform/number_text.h"
+#include "platform/ascii.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +9,6 @@ namespace platform {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
@@ -33,8 +33,8 @@ std::string NumberToText(double value, std::string_view decimalSeparator) {
 std::optional<double> TextToNumber(std::string_view text, std::string_view decimalSeparator) {
   size_t begin = 0;
   size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
+  while (begin < end && ascii::IsBlank(text[begin])) ++begin;
+  while (end > begin && ascii::IsBlank(text[end - 1])) --end;
   const std::string_view body = text.substr(begin, end - begin);
 
   // Rebuild the number in the form from_chars reads, checking every character.

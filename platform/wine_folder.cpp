@@ -1,4 +1,5 @@
 #include "platform/wine_folder.h"
+#include "platform/ascii.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,12 +12,11 @@ bool IsFolder(const std::string& path) {
   return std::filesystem::is_directory(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 }  // namespace
 
 std::optional<std::string> WineFolderFor(std::string_view windowsFolder, const std::string& prefix) {
-  if (prefix.empty() || windowsFolder.size() < 2 || !IsLetter(windowsFolder[0]) || windowsFolder[1] != ':') {
+  if (prefix.empty() || windowsFolder.size() < 2 || !ascii::IsLetter(windowsFolder[0]) || windowsFolder[1] != ':') {
     return std::nullopt;
   }
   const char letter = static_cast<char>(windowsFolder[0] | 0x20);
@@ -49,7 +49,7 @@ std::optional<std::string> WindowsPathFor(const std::string& localPath, const st
   long best = -1;  // length of the longest drive root that holds the path
   for (const auto& entry : fs::directory_iterator(devices, error)) {
     const auto name = entry.path().filename().u8string();
-    if (name.size() != 2 || name[1] != ':' || !IsLetter(static_cast<char>(name[0]))) continue;
+    if (name.size() != 2 || name[1] != ':' || !ascii::IsLetter(static_cast<char>(name[0]))) continue;
     const auto target = fs::canonical(entry.path(), error).u8string();
     if (error) continue;
     // The root folder "/" holds every path and counts as length 0.
@@ -94,26 +94,16 @@ std::optional<std::string> DialogFolderFor(const std::string& folder) {
 #endif
 }
 
-bool FolderHoldsFile(const std::string& gameFolder, std::string_view fileName) {
+bool FolderHoldsFile(const FileSystem& fs, const std::string& gameFolder, std::string_view fileName) {
 #ifdef _WIN32
   const std::optional<std::string> folder = IsFolder(gameFolder) ? std::optional(gameFolder) : std::nullopt;
 #else
   const std::optional<std::string> folder = WineFolderFor(gameFolder, UserWinePrefix());
 #endif
   if (!folder) return false;
-  const auto lower = [](std::string_view text) {
-    std::string low(text);
-    for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return low;
-  };
-  const std::string wanted = lower(fileName);
-  std::error_code error;
-  std::filesystem::directory_iterator entry(std::filesystem::path(std::u8string(folder->begin(), folder->end())),
-                                            error);
-  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-    const auto name = entry->path().filename().u8string();
-    std::error_code kind;
-    if (lower(std::string(name.begin(), name.end())) == wanted && !entry->is_directory(kind)) return true;
+  const std::string wanted = ascii::Lower(fileName);
+  for (const Listed& entry : fs.List(*folder)) {
+    if (ascii::Lower(entry.name) == wanted && (entry.file || fs.Exists(JoinPath(*folder, entry.name)))) return true;
   }
   return false;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace platform {
 
 // Where a Windows folder such as C:\Games\Stormline lives on this machine
@@ -33,6 +35,6 @@ std::optional<std::string> DialogFolderFor(const std::string& folder);
 // Whether a game folder text holds a file of that name, letter case
 // ignored as Windows ignores it: the folder as it stands on Windows, its
 // Wine folder elsewhere.
-bool FolderHoldsFile(const std::string& gameFolder, std::string_view fileName);
+bool FolderHoldsFile(const FileSystem& fs, const std::string& gameFolder, std::string_view fileName);
 
 }  // namespace platform

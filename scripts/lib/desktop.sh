@@ -3,6 +3,8 @@
 # Usage: start_display; start_wine_prefix FOLDER; ...; stop_desktop
 # Both are stopped by stop_desktop (the callers trap it on EXIT).
 
+. scripts/lib/wine.sh
+
 DESKTOP_PACKAGES=(xvfb openbox xdotool wine wine64 unzip)
 
 DESKTOP_PIDS=()
@@ -33,31 +35,8 @@ start_display() {
   return 1
 }
 
-# A fresh prefix, never the user's own, with one server for the whole run.
-start_wine_prefix() {
-  export WINEPREFIX=$1
-  export WINEARCH=win64
-  export WINEDEBUG=-all
-  # No Mono or Gecko installers: nothing here needs them.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  # A fixed locale, so Wine's ANSI code page is 1252 and its decimal
-  # separator the point, whatever the machine is set to.
-  export LANG=C.UTF-8
-  unset LC_ALL LC_CTYPE LC_NUMERIC
-  wineserver -k >/dev/null 2>&1 || true  # a server left over from an interrupted run
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  # Its output away from any pipe: Wine's background processes inherit it,
-  # and ctest waits until every holder of a test's output has let go.
-  wineserver -p </dev/null >/dev/null 2>&1
-  wineboot -i </dev/null >"$WINEPREFIX.wineboot.log" 2>&1 || { cat "$WINEPREFIX.wineboot.log" >&2; return 1; }
-  DESKTOP_WINE=1
-}
-
 stop_desktop() {
-  if [ -n "${DESKTOP_WINE:-}" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-  fi
+  [ -n "${WINE_STARTED:-}" ] && stop_wine
   local pid
   for pid in "${DESKTOP_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true

@@ -2,6 +2,9 @@
 # own qtbase source with Debian's mingw-w64 and kept outside the clone.
 # Usage: windows_qt_prefix   (prints the install prefix; builds it if missing)
 
+# Where the Qt and its source are kept, outside any clone.
+WINDOWS_QT_CACHE=${STORMLINE_CACHE:-/var/cache/stormline}
+
 WINDOWS_QT_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev qt6-base-dev qt6-base-dev-tools
                      cmake ninja-build perl xz-utils)
 
@@ -32,7 +35,7 @@ windows_qt_prefix() {
   [ -n "$version" ] || { echo "qt6-base-dev is not installed" >&2; return 1; }
   key=$(printf '%s\n' "$version" "${WINDOWS_QT_OPTIONS[@]}" "$(x86_64-w64-mingw32-g++-posix -dumpversion)" \
         | sha256sum | cut -c1-12)
-  cache=${STORMLINE_CACHE:-/var/cache/stormline}/qt-$version-mingw-static-$key
+  cache=$WINDOWS_QT_CACHE/qt-$version-mingw-static-$key
   if [ -f "$cache/done" ]; then
     echo "$cache/qt"
     return 0
@@ -66,13 +69,13 @@ windows_qt_build() {
   rm -rf "$work"
   mkdir -p "$work/download"
   local tarball
-  tarball=$(ls "${STORMLINE_CACHE:-/var/cache/stormline}"/download/qt6-base_"$version"*.orig.tar.xz 2>/dev/null | head -1)
+  tarball=$(ls "$WINDOWS_QT_CACHE"/download/qt6-base_"$version"*.orig.tar.xz 2>/dev/null | head -1)
   if [ -z "$tarball" ]; then
     windows_qt_source_entry
-    mkdir -p "${STORMLINE_CACHE:-/var/cache/stormline}/download"
-    (cd "${STORMLINE_CACHE:-/var/cache/stormline}/download" && apt-get source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)") \
-      || (cd "${STORMLINE_CACHE:-/var/cache/stormline}/download" && apt-get source --download-only qt6-base)
-    tarball=$(ls "${STORMLINE_CACHE:-/var/cache/stormline}"/download/qt6-base_"$version"*.orig.tar.xz | head -1)
+    mkdir -p "$WINDOWS_QT_CACHE/download"
+    (cd "$WINDOWS_QT_CACHE/download" && apt-get source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)") \
+      || (cd "$WINDOWS_QT_CACHE/download" && apt-get source --download-only qt6-base)
+    tarball=$(ls "$WINDOWS_QT_CACHE"/download/qt6-base_"$version"*.orig.tar.xz | head -1)
   fi
   tar -xf "$tarball" -C "$work"
   local src

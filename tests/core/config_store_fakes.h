@@ -44,7 +44,7 @@ struct MemoryFileSystem final : platform::FileSystem {
   platform::Status MakeFolder(const std::string& path) override {
     return Fails() ? Failed(path) : platform::Status::Ok();
   }
-  std::vector<std::string> FilesOlderThan(const std::string&, std::chrono::hours) const override { return {}; }
+  std::vector<platform::Listed> List(const std::string&) const override { return {}; }
   platform::Status Lock(const std::string& path, std::chrono::milliseconds, std::unique_ptr<platform::FileLock>& held) override {
     if (Fails()) return Failed(path);
     held = std::make_unique<platform::FileLock>();

@@ -34,7 +34,7 @@ const std::string kBay = "@cd D:\\My Bay\r\n@D:\r\n"
 // run's own copy, which removes itself as its last act.
 const std::string kSelfRemoval = "@del \"%~f0\" & exit /b\r\n";
 lighting_run::Services In(const TempFolder& folder, RecordingStarter& starter, const char* separator = ".") {
-  return {&platform::RealFileSystem(), &starter, folder.path(), separator, [](const std::string&) { return true; }};
+  return {&platform::RealFileSystem(), &starter, folder.path(), separator, nullptr};
 }
 const auto kNoQuestion = [](const std::string&) { return false; };
 

@@ -98,9 +98,9 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   TempFolder::Write(p + "/drive_c/Games/Stormline/STORMLINE.EXE", "");
   fs::create_directories(root / "elsewhere" / "Stormline" / "Stormline.exe");
   ::setenv("WINEPREFIX", p.c_str(), 1);
-  EXPECT_TRUE(platform::FolderHoldsFile(R"(C:\Games\Stormline)", "Stormline.exe"));
-  EXPECT_FALSE(platform::FolderHoldsFile(R"(c:\games\Stormline)", "Stormline.exe")) << "Linux folders keep their case";
-  EXPECT_FALSE(platform::FolderHoldsFile(R"(D:\Stormline)", "Stormline.exe"));
+  EXPECT_TRUE(platform::FolderHoldsFile(platform::RealFileSystem(), R"(C:\Games\Stormline)", "Stormline.exe"));
+  EXPECT_FALSE(platform::FolderHoldsFile(platform::RealFileSystem(), R"(c:\games\Stormline)", "Stormline.exe")) << "Linux folders keep their case";
+  EXPECT_FALSE(platform::FolderHoldsFile(platform::RealFileSystem(), R"(D:\Stormline)", "Stormline.exe"));
   ::unsetenv("WINEPREFIX");
   // And a file chosen in the prefix is named as Wine names it.
   fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");

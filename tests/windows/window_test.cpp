@@ -38,10 +38,7 @@ const std::string kStored =
 class WindowTest : public testing::Test {
  public:
   WindowTest() {
-    gameThere = true;
-    Form1Services services{&ui, &starter, &platform::RealFileSystem(), folder.path(), "."};
-    services.gameFound = [](const std::string&) { return gameThere; };
-    form = std::make_unique<Form1>(services);
+    form = std::make_unique<Form1>(Form1Services{&ui, &starter, &platform::RealFileSystem(), folder.path(), ".", &gameLookup});
   }
   template <typename T = QWidget>
   T* Find(const char* name, QObject* in = nullptr) const {
@@ -90,7 +87,10 @@ class WindowTest : public testing::Test {
     QApplication::setActiveWindow(window);
   }
 
-  static inline bool gameThere = true;  // what the game folder check finds
+  struct : game::GameLookup {
+    bool Found(const std::string&) const override { return there; }
+    bool there = true;
+  } gameLookup;  // what the game folder check finds
   TempFolder folder;
   ScriptedUi ui;
   RecordingStarter starter;
@@ -130,7 +130,7 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
   const struct { void (*arrange)(WindowTest&); const char* message; bool written, started, previewed; } cases[] = {
       {[](WindowTest& t) { t.Take([](RunConfiguration& c) { c.modName = "Stormline & del file"; }); }, "Mod Name", false, false, true},
       {[](WindowTest& t) { t.starter.failure = "No interpreter."; }, "No interpreter.", true, true, false},
-      {[](WindowTest& t) { gameThere = false, t.ui.answers = {UiServices::Answer::No}; },
+      {[](WindowTest& t) { t.gameLookup.there = false, t.ui.answers = {UiServices::Answer::No}; },
        "Stormline.exe was not found in \"C:\\Games\\Stormline\".\nStart the batch lighting anyway?", false, false, false}};
   for (const auto& c : cases) {
     TempFolder::Write(script, std::string(300, '@'));  // longer than the new one
