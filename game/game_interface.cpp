@@ -3,6 +3,21 @@
 namespace game {
 namespace {
 
+// gamePath + "\Stormline.exe"
+std::string ExecutablePath(std::string_view gamePath) {
+  std::string out(gamePath);
+  out += '\\';
+  out += kExecutableName;
+  return out;
+}
+
+// gamePath + "\ShadowWork\", passed with its trailing backslash
+std::string WorkingFolder(std::string_view gamePath) {
+  std::string out(gamePath);
+  out += "\\ShadowWork\\";
+  return out;
+}
+
 std::string Quoted(std::string_view text) {
   std::string out = "\"";
   out += text;
@@ -31,18 +46,6 @@ std::string CallPrefix(std::string_view gamePath, std::string_view modName) {
 
 }  // namespace
 
-std::string ExecutablePath(std::string_view gamePath) {
-  std::string out(gamePath);
-  out += '\\';
-  out += kExecutableName;
-  return out;
-}
-
-std::string WorkingFolder(std::string_view gamePath) {
-  std::string out(gamePath);
-  out += "\\ShadowWork\\";
-  return out;
-}
 
 std::string LevelTexturesFolder(std::string_view gamePath, std::string_view levelName) {
   std::string out = WorkingFolder(gamePath);

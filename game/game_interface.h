@@ -12,10 +12,6 @@ inline constexpr std::string_view kExecutableName = "Stormline.exe";
 inline constexpr std::string_view kBrowseFileName = "stormline.exe";
 inline constexpr std::string_view kMergeFactor = "0.4";
 
-// gamePath + "\Stormline.exe"
-std::string ExecutablePath(std::string_view gamePath);
-// gamePath + "\ShadowWork\", passed with its trailing backslash
-std::string WorkingFolder(std::string_view gamePath);
 // gamePath + "\ShadowWork\stormline\levels\" + levelName + "\textures",
 // joined as plain text: lmList.dat's folder and the terrain stage's output.
 std::string LevelTexturesFolder(std::string_view gamePath, std::string_view levelName);

@@ -422,21 +422,17 @@ void Form1::menuRunImport_Click() {
 void Form1::ImportPatchList(const QString& chosen) {
   const std::string path = chosen.toStdString();
   std::string bytes;
-  std::string reason;
-  std::optional<patch_list::Marks> marks;
-  if (const platform::Status read = services_.fs->ReadAll(path, bytes, patch_list::kMaxRecordBytes); !read) {
-    reason = read.message();
-  } else if (marks = patch_list::ReadRecords(bytes, reason); !marks) {
-    reason = "Could not load \"" + path + "\": " + reason + ".";
-  }
-  if (!marks) {
-    ShowError(FromUtf8(reason) + QStringLiteral(" The grid was left as it was."));
+  patch_list::Marks marks{};
+  platform::Status read = services_.fs->ReadAll(path, bytes, patch_list::kMaxRecordBytes);
+  if (read) read = patch_list::ReadRecords(bytes, path, marks);
+  if (!read) {
+    ShowError(FromUtf8(read.message()) + QStringLiteral(" The grid was left as it was."));
     return;
   }
   // As the user would choose it, so the grid is laid out afresh.
-  Combo1->setCurrentIndex(patch_list::SmallestListIndexHolding(*marks));
+  Combo1->setCurrentIndex(patch_list::SmallestListIndexHolding(marks));
   Combo1_Click();
-  for (int i = 0; i < patch_list::kPatchCount; ++i) CheckBoxArray->setValue(i, (*marks)[static_cast<size_t>(i)]);
+  for (int i = 0; i < patch_list::kPatchCount; ++i) CheckBoxArray->setValue(i, marks[static_cast<size_t>(i)]);
   ShowTransientStatus(QStringLiteral("Loaded!"));
 }
 

@@ -28,28 +28,27 @@ std::string Records(const Marks& marks) {
   return bytes;
 }
 
-std::optional<Marks> ReadRecords(std::string_view bytes, std::string& reason) {
+platform::Status ReadRecords(std::string_view bytes, const std::string& path, Marks& marks) {
+  const auto refused = [&](const std::string& reason) {
+    return platform::Status::Failure("Could not load \"" + path + "\": " + reason + ".");
+  };
   if (bytes.size() > kMaxRecordBytes) {
-    reason = "it holds " + std::to_string(bytes.size()) + " bytes, more than the " + std::to_string(kMaxRecordBytes) +
-             " of a patch list";
-    return std::nullopt;
+    return refused("it holds " + std::to_string(bytes.size()) + " bytes, more than the " +
+                   std::to_string(kMaxRecordBytes) + " of a patch list");
   }
-  if (bytes.size() % 2 != 0) {
-    reason = "its length is odd, and a patch list holds two bytes per patch";
-    return std::nullopt;
-  }
-  Marks marks{};
+  if (bytes.size() % 2 != 0) return refused("its length is odd, and a patch list holds two bytes per patch");
+  Marks read{};
   for (std::size_t at = 0; at < bytes.size(); at += 2) {
     const auto column = static_cast<unsigned char>(bytes[at]);
     const auto row = static_cast<unsigned char>(bytes[at + 1]);
     if (column >= kSide || row >= kSide) {
-      reason = "record " + std::to_string(at / 2 + 1) + " names column " + std::to_string(column) + ", row " +
-               std::to_string(row) + ", outside the 16 x 16 grid";
-      return std::nullopt;
+      return refused("record " + std::to_string(at / 2 + 1) + " names column " + std::to_string(column) + ", row " +
+                     std::to_string(row) + ", outside the 16 x 16 grid");
     }
-    marks[static_cast<std::size_t>(row * kSide + column)] = true;
+    read[static_cast<std::size_t>(row * kSide + column)] = true;
   }
-  return marks;
+  marks = read;
+  return platform::Status::Ok();
 }
 
 int SmallestListIndexHolding(const Marks& marks) {

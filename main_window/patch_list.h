@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/status.h"
+
 // The patch grid's data: patch i is column i mod 16 (from the left) and
 // row i div 16 (from the bottom); lmList.dat holds one column byte and one
 // row byte per marked patch, in index order, and nothing else.
@@ -30,10 +32,10 @@ std::string Records(const Marks& marks);
 // The largest lmList.dat the grid can give: every patch once.
 inline constexpr std::size_t kMaxRecordBytes = 2 * kPatchCount;
 
-// The marks a patch list holds, a repeated record counting once; or, with
-// reason set, nothing: the length is odd or past kMaxRecordBytes, or a
+// The marks the patch list read from path holds, a repeated record counting
+// once; refused where the length is odd or past kMaxRecordBytes, or a
 // column or row is 16 or more.
-std::optional<Marks> ReadRecords(std::string_view bytes, std::string& reason);
+platform::Status ReadRecords(std::string_view bytes, const std::string& path, Marks& marks);
 
 // The first entry of the grid-size list whose active square holds every mark.
 int SmallestListIndexHolding(const Marks& marks);

@@ -11,8 +11,9 @@ class QtUiServices final : public UiServices {
   QString OpenFileName(QWidget* parent, const FileRequest& request) override;
   Answer ShowMessage(QWidget* parent, const Message& message) override;
 
-  // "desc|pattern|desc|pattern" as Qt's name filters, each "desc (patterns)".
-  static QStringList NameFilters(const QString& filter);
   // Sets a file dialog up as a request asks, before it is shown.
   static void Prepare(QFileDialog& dialog, const FileRequest& request, QFileDialog::AcceptMode mode);
+ private:
+  // "desc|pattern|desc|pattern" as Qt's name filters, each "desc (patterns)".
+  static QStringList NameFilters(const QString& filter);
 };

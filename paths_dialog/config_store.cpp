@@ -230,6 +230,10 @@ Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folde
   return Status::Ok();
 }
 
+namespace {
+
+// The last entry of the whole list that equals name exactly, or -1.
+int FindSettingIndex(const std::vector<std::string>& list, std::string_view name);
 int FindSettingIndex(const std::vector<std::string>& list, std::string_view name) {
   int result = -1;
   for (size_t i = 0; i < list.size(); ++i) {
@@ -237,6 +241,8 @@ int FindSettingIndex(const std::vector<std::string>& list, std::string_view name
   }
   return result;
 }
+
+}  // namespace
 
 Status LoadSetting(const platform::FileSystem& fs, const std::string& folder, std::string_view name,
                    std::string_view decimalSeparator, SettingFields& fields, bool* found) {
@@ -279,6 +285,13 @@ Status SelectSetting(const platform::FileSystem& fs, const std::string& folder, 
   return LoadSetting(fs, folder, list[static_cast<size_t>(index)], decimalSeparator, fields);
 }
 
+namespace {
+
+// Under config.lock, rewrites config.ini whole through config.tmp: every
+// section whose name is not removeName stays, in its order, and newSection
+// (encoded bytes, or nothing) comes last. On success list is "(Current)"
+// and the names of the new file. On any failure config.ini and list are as
+// they were and the status holds the message to show.
 Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::string_view removeName,
                          std::string_view newSection, std::vector<std::string>& list) {
   // A config.ini that links elsewhere (into a synced folder, say) stays a
@@ -324,6 +337,8 @@ Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, st
   list = NamesOf(bytes, {std::string(kCurrentEntry)});
   return Status::Ok();
 }
+
+}  // namespace
 
 StoreOutcome SaveSetting(platform::FileSystem& fs, const std::string& folder, std::vector<std::string>& list,
                          const SettingFields& fields) {

@@ -56,9 +56,6 @@ struct SettingFields {
 platform::Status ReadSettingNames(const platform::FileSystem& fs, const std::string& folder,
                                   std::vector<std::string>& names);
 
-// The last entry of the whole list that equals name exactly, or -1.
-int FindSettingIndex(const std::vector<std::string>& list, std::string_view name);
-
 // Loads the first section of that name into fields: the name field takes
 // the name, each key line found sets its field. A missing key, a switch
 // value that is neither True, False nor a number leaves that field as it
@@ -77,14 +74,6 @@ void ApplyRunConfiguration(const RunConfiguration& config, std::string_view deci
 platform::Status SelectSetting(const platform::FileSystem& fs, const std::string& folder,
                                const std::vector<std::string>& list, int index, const RunConfiguration& config,
                                std::string_view decimalSeparator, SettingFields& fields);
-
-// Under config.lock, rewrites config.ini whole through config.tmp: every
-// section whose name is not removeName stays, in its order, and newSection
-// (encoded bytes, or nothing) comes last. On success list is "(Current)"
-// and the names of the new file. On any failure config.ini and list are as
-// they were and the status holds the message to show.
-platform::Status RewriteConfigFile(platform::FileSystem& fs, const std::string& folder, std::string_view removeName,
-                                   std::string_view newSection, std::vector<std::string>& list);
 
 // What a Save or Delete leaves for the dialog to do.
 struct StoreOutcome {

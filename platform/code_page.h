@@ -27,8 +27,8 @@ std::string DecodeWindows1252(std::string_view bytes);
 using ByteFor = std::function<std::optional<char>(std::string_view character, char32_t code)>;
 std::optional<std::string> EncodeEach(std::string_view utf8, std::string* unheld, const ByteFor& byteFor);
 
-// Splits UTF-8 into code points; false on malformed input, with *bad the
-// offset of the first bad byte.
+// The code point at offset, which moves past it; false on malformed input,
+// with offset left where the malformed character begins.
 bool NextCodePoint(std::string_view utf8, size_t& offset, char32_t& code);
 void AppendUtf8(std::string& out, char32_t code);
 

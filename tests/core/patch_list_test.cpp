@@ -25,8 +25,9 @@ TEST(PatchList, RecordsAreColumnThenRowInIndexOrderAndReadBack) {
     patch_list::Marks marks{};
     for (const int i : c.marked) marks[static_cast<size_t>(i)] = true;
     EXPECT_EQ(patch_list::Records(marks), c.records);
-    std::string reason;
-    EXPECT_EQ(patch_list::ReadRecords(c.records + c.records, reason), marks) << "a repeated record counts once";
+    patch_list::Marks read{};
+    EXPECT_TRUE(patch_list::ReadRecords(c.records + c.records, "x", read));
+    EXPECT_EQ(read, marks) << "a repeated record counts once";
     EXPECT_EQ(patch_list::SmallestListIndexHolding(marks), c.listIndex);
   }
   patch_list::Marks all{};
@@ -34,10 +35,20 @@ TEST(PatchList, RecordsAreColumnThenRowInIndexOrderAndReadBack) {
   std::string every;
   for (int i = 0; i < 256; ++i) every += {static_cast<char>(i % 16), static_cast<char>(i / 16)};
   EXPECT_EQ(patch_list::Records(all), every);
-  std::string reason;
-  for (const std::string& refused : {every + "ab", std::string("\x00", 1), std::string("\x00\x10", 2)}) {
-    EXPECT_FALSE(patch_list::ReadRecords(refused, reason));
-    EXPECT_FALSE(reason.empty());
+  patch_list::Marks read{};
+  EXPECT_TRUE(patch_list::ReadRecords(every, "x", read));
+  EXPECT_EQ(read, all) << "the largest list, every patch once";
+  const std::pair<std::string, const char*> refused[] = {
+      {every + "ab", "Could not load \"x\": it holds 514 bytes, more than the 512 of a patch list."},
+      {std::string("\x00", 1), "Could not load \"x\": its length is odd, and a patch list holds two bytes per patch."},
+      {std::string("\x00\x00\x00\x10", 4), "Could not load \"x\": record 2 names column 0, row 16, outside the 16 x 16 grid."},
+      {std::string("\x10\x00", 2), "Could not load \"x\": record 1 names column 16, row 0, outside the 16 x 16 grid."},
+  };
+  for (const auto& [bytes, says] : refused) {
+    patch_list::Marks left{};
+    left[3] = true;
+    EXPECT_EQ(patch_list::ReadRecords(bytes, "x", left).message(), says);
+    EXPECT_TRUE(left[3]) << "a refused list leaves the marks given";
   }
 }
 
