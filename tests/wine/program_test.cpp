@@ -173,7 +173,7 @@ TEST(WindowsProgram, SaysWhereItIsToldAndOpensADroppedFile) {
   }
   const Shown main = [&] {
     const auto before = Windows();
-    Shell(program + " lmList.dat >/dev/null 2>&1 &");
+    Shell("cd '" + tool.path() + "' && { " + wine + " StormlineLighting.exe lmList.dat >/dev/null 2>&1 & echo $! > pid; }");
     Shown shown{0, "(no window)"};
     batch_run::WaitUntil([&] {
       // The consoles of the runs above may still be open.
@@ -186,7 +186,12 @@ TEST(WindowsProgram, SaysWhereItIsToldAndOpensADroppedFile) {
     return shown;
   }();
   EXPECT_EQ(main.title, "Quillon's Stormline Batch Lighting Tool");
-  Shell("xdotool windowclose " + std::to_string(main.id) + " 2>/dev/null");
+  // Gone before the next test, whose keys it would take.
+  ::kill(std::stoi(TempFolder::Read(tool.File("pid"))), SIGKILL);
+  batch_run::WaitUntil([&] {
+    const auto open = Windows();
+    return std::none_of(open.begin(), open.end(), [&](const Shown& w) { return w.id == main.id; });
+  }, 20);
 }
 
 }  // namespace
