@@ -2,10 +2,12 @@
 """Mutation check of the test suite.
 
 Plants one small fault at a time (a flipped comparison or condition, a changed
-constant or text, a deleted statement) in a copy of the tool's code, rebuilds
-the tests incrementally without sanitizers and runs them: a mutant that no
-test notices survives. The sample is fixed by its seed, so two runs (before
-and after a change to the tests) try the same mutants.
+constant, a text replaced whole, a deleted statement) in a copy of the tool's
+code, rebuilds incrementally and runs the suites that scripts/test runs: a
+mutant that no test notices survives. A mutant is named by its file, the
+function it stands in, the operator, the old and new text and which such
+place in that function it is, so an edit elsewhere renames nothing; the
+sample is drawn by a fixed seed from the ordered names.
 """
 import argparse
 import hashlib
@@ -42,10 +44,16 @@ def code_part(line):
     return "".join(out)
 
 
+FUNCTION = re.compile(r"^(?!(?:if|for|while|switch|return|else|case|do|namespace|class|struct)\b)"
+                      r"[A-Za-z_][\w:<>,*&\s~]*?\b([A-Za-z_~][\w:~]*)\s*\(")
+PIXELS = re.compile(r"\bTwips(?:Rect)?\(")  # rounded to whole pixels: +1 rarely moves one
+
+
 def sites_in(path, text):
-    """Every place one operator can change, as (line, column, old, new, kind)."""
+    """Every place one operator can change, as (line, column, old, new, kind, function)."""
     sites = []
     previous = ""
+    function = "(file)"
     for number, line in enumerate(text.split("\n"), 1):
         starts_statement = previous.endswith((";", "{", "}", ":")) or not previous
         if line.strip() and not line.strip().startswith("//"):
@@ -54,14 +62,19 @@ def sites_in(path, text):
         if not stripped or stripped.startswith(("//", "#", "*", "/*")):
             continue
         code = code_part(line)
+        indent = len(line) - len(line.lstrip())
+        head = FUNCTION.match(stripped)
+        if head and not code.rstrip().endswith(";") and (indent == 0 or (indent == 2 and path.endswith(".h"))):
+            function = head.group(1)
+        found = []
         strings = [m.span() for m in re.finditer(r'"(?:[^"\\]|\\.)*"', code)]
         in_string = lambda pos: any(a <= pos < b for a, b in strings)
         for m in re.finditer(r" (==|!=|<=|>=|<|>) ", code):
             if not in_string(m.start()) and "<<" not in code[m.start() - 2:m.end() + 2]:
-                sites.append((number, m.start(1), m.group(1), COMPARISONS[m.group(1)], "comparison"))
+                found.append((m.start(1), m.group(1), COMPARISONS[m.group(1)], "comparison"))
         for m in re.finditer(r" (&&|\|\|) ", code):
             if not in_string(m.start()):
-                sites.append((number, m.start(1), m.group(1), "||" if m.group(1) == "&&" else "&&", "logic"))
+                found.append((m.start(1), m.group(1), "||" if m.group(1) == "&&" else "&&", "logic"))
         for m in re.finditer(r"\bif \(", code):
             depth, end = 0, None
             for j in range(m.end() - 1, len(code)):
@@ -73,24 +86,27 @@ def sites_in(path, text):
                 cond = code[m.end():end]
                 init, _, test = cond.rpartition("; ")  # if (init; test)
                 negated = f"({init}; !({test}))" if init else f"(!({cond}))"
-                sites.append((number, m.end() - 1, "(" + cond + ")", negated, "condition"))
-        for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", code):
-            if not in_string(m.start()) and not re.search(r"\w$", code[:m.start()]):
-                value = int(m.group(1))
-                sites.append((number, m.start(1), m.group(1), str(value + 1 if value != 1 else 0), "constant"))
+                found.append((m.end() - 1, "(" + cond + ")", negated, "condition"))
+        if not PIXELS.search(code):
+            for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", code):
+                if not in_string(m.start()) and not re.search(r"\w$", code[:m.start()]):
+                    value = int(m.group(1))
+                    found.append((m.start(1), m.group(1), str(value + 1 if value != 1 else 0), "constant"))
         for a, b in strings:
             literal = code[a:b]
             if len(literal) > 2 and "include" not in code:
-                sites.append((number, a, literal, '"~' + literal[1:], "text"))
+                found.append((a, literal, '"~~"', "text"))  # the whole text: a part of it may still be found
         if (path.endswith(".cpp") and starts_statement and stripped.endswith(";")
                 and not DECLARATION.match(stripped) and "(" in stripped
                 and not stripped.startswith(("}", "{", "else", "for", "while", "if"))
                 and stripped.count("(") == stripped.count(")")):
-            sites.append((number, line.index(stripped), stripped, ";", "deleted statement"))
+            found.append((line.index(stripped), stripped, ";", "deleted statement"))
+        sites += [(number, col, old, new, kind, function) for col, old, new, kind in found]
     return sites
 
 
 def all_sites():
+    """(rel, line, column, old, new, kind, id) for every place, in file order."""
     sites = []
     for folder in FOLDERS:
         for name in sorted(os.listdir(os.path.join(ROOT, folder))):
@@ -99,18 +115,21 @@ def all_sites():
             rel = f"{folder}/{name}"
             with open(os.path.join(ROOT, rel), encoding="utf-8") as f:
                 text = f.read()
-            sites += [(rel,) + s for s in sites_in(rel, text)]
+            seen = {}
+            for line, col, old, new, kind, function in sites_in(rel, text):
+                key = (function, kind, old, new)
+                seen[key] = seen.get(key, 0) + 1
+                name_of = f"{rel}|{function}|{kind}|{old}|{new}|{seen[key]}"
+                sites.append((rel, line, col, old, new, kind, hashlib.sha1(name_of.encode()).hexdigest()[:12]))
     return sites
 
 
 def mutant_id(site):
-    rel, line, col, old, new, kind = site
-    digest = hashlib.sha1(f"{rel}:{line}:{col}:{old}:{new}".encode()).hexdigest()[:10]
-    return digest
+    return site[6]
 
 
 def apply(text, site):
-    rel, line, col, old, new, kind = site
+    rel, line, col, old, new, kind, _ = site
     lines = text.split("\n")
     target = lines[line - 1]
     assert target[col:col + len(old)] == old, (site, target)
@@ -119,11 +138,15 @@ def apply(text, site):
 
 
 def is_windows_only(rel):
-    return rel.endswith(("_win.cpp", "win_text.h"))
+    return rel.endswith(("_win.cpp", "win_text.h", "win_replace.h"))
+
+
+CRASH = re.compile(r"AddressSanitizer: (SEGV|stack-overflow)|AddressSanitizer:DEADLYSIGNAL|\*\*\*Exception|"
+                   r"Child aborted|Segmentation fault")
 
 
 def run(cmd, cwd=None, env=None, timeout=None, failed=None):
-    """The exit status; the names of failing tests are added to failed."""
+    """passed, failed, crashed or timeout; the names of failing tests go into failed."""
     try:
         r = subprocess.run(cmd, cwd=cwd, env=env, timeout=timeout, stdout=subprocess.PIPE,
                            stderr=subprocess.STDOUT, text=True, errors="replace")
@@ -131,23 +154,28 @@ def run(cmd, cwd=None, env=None, timeout=None, failed=None):
         if failed is not None:
             failed.add(f"{os.path.basename(cmd[0])}:timeout")
         return "timeout"
-    if failed is not None and r.returncode != 0:
-        names = set(re.findall(r"^\[  FAILED  \] ([\w/.]+)", r.stdout, re.M))
-        names |= set(re.findall(r"^\s+\d+ - ([\w/.]+) \(", r.stdout, re.M))  # ctest's list
+    if r.returncode == 0:
+        return "passed"
+    names = set(re.findall(r"^\[  FAILED  \] ([\w/.]+)", r.stdout, re.M))
+    names |= set(re.findall(r"^\s+\d+ - ([\w/.]+) \(", r.stdout, re.M))  # ctest's list
+    crashed = r.returncode < 0 or bool(CRASH.search(r.stdout)) or "***Timeout" in r.stdout
+    if failed is not None:
         failed |= names or {f"{os.path.basename(cmd[0])}:exit {r.returncode}"}
-    return r.returncode
+    if "***Timeout" in r.stdout:
+        return "timeout"
+    return "crashed" if crashed else "failed"
 
 
 class Worker:
     """A copy of the code with its own builds, so that two mutants can be tried at once."""
 
-    def __init__(self, work, index, wine, quick):
+    def __init__(self, work, index, wine):
         self.src = os.path.join(work, f"src{index}")
         self.native = os.path.join(work, f"native{index}")
         self.windows = os.path.join(work, f"windows{index}") if wine else None
-        self.native_targets = ["core_tests", "window_tests"]
-        self.windows_targets = ["core_tests", "windows_platform_tests"]
-        self.quick = quick  # stop at the first suite that fails
+        # As scripts/test builds them: with the sanitizers.
+        self.native_targets = ["core_tests", "window_tests", "wine_start_tests", "StormlineLighting"]
+        self.windows_targets = ["core_tests", "windows_platform_tests", "stormline_double"]
 
     def prepare(self, files):
         for rel in files:
@@ -157,90 +185,132 @@ class Worker:
             if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
                 shutil.copy2(source, target)
         subprocess.run(["cmake", "-S", self.src, "-B", self.native, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
-                        "-DCMAKE_CXX_FLAGS=-O0 -g0"], check=True, stdout=subprocess.DEVNULL)
+                        "-DSTORMLINE_SANITIZE=ON", "-DCMAKE_CXX_FLAGS=-g0"], check=True, stdout=subprocess.DEVNULL)
         subprocess.run(["ninja", "-C", self.native] + self.native_targets, check=True, stdout=subprocess.DEVNULL)
-        for cmd, extra in self.native_runs():
-            if run(cmd, env=dict(ENV, **extra), timeout=600) != 0:
-                sys.exit(f"the unmutated suite fails: {' '.join(cmd)}")
         if self.windows:
             subprocess.run(["cmake", "-S", self.src, "-B", self.windows, "-G", "Ninja",
                             f"-DCMAKE_TOOLCHAIN_FILE={self.src}/cmake/mingw-w64-x86_64.cmake",
                             "-DCMAKE_BUILD_TYPE=Debug", "-DSTORMLINE_GUI=OFF"], check=True, stdout=subprocess.DEVNULL)
             subprocess.run(["ninja", "-C", self.windows] + self.windows_targets, check=True,
                            stdout=subprocess.DEVNULL)
-            if run(self.wine_runs()[0][0], timeout=1200) != 0:
-                sys.exit("the unmutated Windows suite fails under Wine")
+        for group in self.groups("platform/x.cpp"):
+            for cmd, extra in group:
+                if run(cmd, env=dict(ENV, **extra), timeout=600) != "passed":
+                    sys.exit(f"the unmutated suite fails: {' '.join(cmd)}")
 
     def native_runs(self):
-        # Run at once: the core suite in two shards (much of it waits on locks and disks) and the window suite.
-        core, windows = (os.path.join(self.native, "tests", t) for t in self.native_targets)
-        return [([core, "--gtest_brief=1"], {"GTEST_TOTAL_SHARDS": "2", "GTEST_SHARD_INDEX": str(i)})
-                for i in range(2)] + [([windows, "--gtest_brief=1"], {})]
+        core, windows, wine = (os.path.join(self.native, "tests", t) for t in
+                               ("core_tests", "window_tests", "wine/wine_start_tests"))
+        double = self.double()
+        # The core suite in two shards (much of it waits on locks and disks).
+        return ([([core, "--gtest_brief=1"], {"GTEST_TOTAL_SHARDS": "2", "GTEST_SHARD_INDEX": str(i)})
+                 for i in range(2)] + [([windows, "--gtest_brief=1"], {}), ([wine, "--gtest_brief=1"], double)])
+
+    def double(self):
+        """The game double, built for Windows, for the runs under real Wine."""
+        if not self.windows:
+            return {"STORMLINE_REQUIRE_WINE": ""}
+        return {"STORMLINE_GAME_DOUBLE": os.path.join(self.windows, "tests", "wine", "stormline_double.exe")}
 
     def wine_runs(self):
         return [(["ctest", "--test-dir", self.windows, "-j", "2", "--timeout", "120"], {})]
 
-    def try_mutant(self, site, failed):
-        """killed, survived, or None where the mutant does not build; the tests that
-        fail are added to failed (every native test, the first Windows one)."""
-        rel = site[0]
+    def program_runs(self):
+        # Only main.cpp: nothing else reaches it. The programs on the display take half a minute.
+        return [(["ninja", "-C", self.native, "program_tests"], {}),
+                (["ctest", "--test-dir", self.native, "-L", "program", "--timeout", "300"],
+                 dict(PROGRAM_ENV, **self.double()))]
+
+    def groups(self, rel):
         windows_only = is_windows_only(rel)
-        posix_only = rel.endswith("_posix.cpp")
-        in_core = rel.startswith(("platform/", "game/", "paths_dialog/config", "main_window/go_batch",
-                                  "main_window/patch_list", "main_window/command_line", "main_window/run_conf"))
+        in_core = not rel.startswith(("main_window/", "paths_dialog/paths")) or rel.startswith(
+            ("main_window/go_batch", "main_window/patch_list", "main_window/command_line", "main_window/run_conf",
+             "main_window/lighting_run"))
+        groups = []
+        if not windows_only:
+            groups.append(self.native_runs())
+        if self.windows and not rel.endswith("_posix.cpp") and in_core:
+            groups.append(self.wine_runs())
+        if rel == "main_window/main.cpp" and PROGRAM_ENV:
+            groups.append(self.program_runs())
+        return groups
+
+    def try_mutant(self, site, failed, alone=False):
+        """killed, survived, crashed, timeout, or None where the mutant does not build."""
+        rel = site[0]
         path = os.path.join(self.src, rel)
         with open(path, encoding="utf-8") as f:
             original = f.read()
         with open(path, "w", encoding="utf-8") as f:
             f.write(apply(original, site))
         try:
-            build, groups = [], []
-            if not windows_only:
+            build = []
+            if not is_windows_only(rel):
                 build.append(["ninja", "-C", self.native] + self.native_targets)
-                groups.append(self.native_runs())
-            if self.windows and not posix_only and in_core:
+            if self.windows and not rel.endswith("_posix.cpp"):
                 build.append(["ninja", "-C", self.windows] + self.windows_targets)
-                groups.append(self.wine_runs())
-            if any(run(b) != 0 for b in build):
+            if any(run(b) != "passed" for b in build):
                 return None
-            for group in groups:
-                threads = [threading.Thread(target=run, args=(cmd,),
-                                            kwargs=dict(env=dict(ENV, **extra), timeout=300, failed=failed))
-                           for cmd, extra in group]
+            outcomes = []
+            for group in self.groups(rel):
+                results = [None] * len(group)
+
+                def one(i, cmd, extra):
+                    results[i] = run(cmd, env=dict(ENV, **extra), timeout=600 if alone else 240, failed=failed)
+                threads = [threading.Thread(target=one, args=(i, cmd, extra)) for i, (cmd, extra) in enumerate(group)]
                 for t in threads:
                     t.start()
+                    if alone:
+                        t.join()
                 for t in threads:
                     t.join()
-                if failed and self.quick:
-                    break
-            return "killed" if failed else "survived"
+                outcomes += results
+                if "failed" in results:
+                    return "killed"
+            for outcome in ("crashed", "timeout"):
+                if outcome in outcomes:
+                    return outcome
+            return "survived"
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)
 
 
-ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen", STORMLINE_REQUIRE_WINE="1",
+           ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
+           LSAN_OPTIONS=f"suppressions={ROOT}/tests/lsan.supp:print_suppressions=0",
+           UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
+# Set by scripts/mutation where a display and the Windows zip are there.
+PROGRAM_ENV = {k: os.environ[k] for k in ("STORMLINE_WINDOWS_ZIP", "DISPLAY") if os.environ.get(k)}
+if len(PROGRAM_ENV) < 2:
+    PROGRAM_ENV = {}
+
+
+def read_ids(path):
+    with open(path) as f:
+        return {l.split()[0]: l.strip() for l in f if l.strip() and not l.startswith("#")}
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--count", type=int, default=150, help="mutants that build, to try")
+    parser.add_argument("--count", type=int, default=150, help="mutants that build, to try at least")
+    parser.add_argument("--minutes", type=float, default=60, help="go on drawing mutants until then")
     parser.add_argument("--seed", type=int, default=20261207)
     parser.add_argument("--work", default=os.path.join(ROOT, "build", "mutation"))
     parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--baseline", help="file of mutant ids an earlier run killed, to compare with")
-    parser.add_argument("--write-killed", help="write the ids this run kills to this file")
+    parser.add_argument("--baseline", help="file of mutants an earlier run killed: each is tried again")
+    parser.add_argument("--equivalent", default=os.path.join(ROOT, "scripts", "mutation-equivalent.txt"),
+                        help="reviewed mutants that no test should kill, each with its reason")
+    parser.add_argument("--write-killed", help="write the mutants this run kills to this file")
     parser.add_argument("--no-wine", action="store_true", help="leave out mutants in Windows-only code")
     parser.add_argument("--only", help="try just the mutants of this file of ids (a quick re-check)")
-    parser.add_argument("--every-suite", action="store_true",
-                        help="run the Windows suite too where the native one fails (to list every killing test)")
     args = parser.parse_args()
 
     files = [rel for rel in subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
                                            capture_output=True, text=True, check=True).stdout.split()
              if not rel.startswith(("docs/", ".ci/")) and os.path.isfile(os.path.join(ROOT, rel))]
     started = time.time()
-    workers = [Worker(args.work, i, not args.no_wine, not args.every_suite) for i in range(args.jobs)]
+    workers = [Worker(args.work, i, not args.no_wine) for i in range(args.jobs)]
     threads = [threading.Thread(target=w.prepare, args=(files,)) for w in workers]
     for t in threads:
         t.start()
@@ -248,23 +318,29 @@ def main():
         t.join()
     print(f"mutation_prepared_minutes {(time.time() - started) / 60:.1f}", flush=True)
 
-    sites = all_sites()
+    sites = sorted(all_sites(), key=mutant_id)
     random.Random(args.seed).shuffle(sites)
     if args.no_wine:
         sites = [s for s in sites if not is_windows_only(s[0])]
+    by_id = {mutant_id(s): s for s in sites}
+    baseline = read_ids(args.baseline) if args.baseline else {}
+    missing = [line for mid, line in baseline.items() if mid not in by_id]
     if args.only:
-        with open(args.only) as f:
-            wanted = {l.split()[0] for l in f if l.strip()}
-        sites = [s for s in sites if mutant_id(s) in wanted]
+        sites = [by_id[mid] for mid in read_ids(args.only) if mid in by_id]
+    else:  # the earlier run's kills first, then the sample
+        first = [by_id[mid] for mid in baseline if mid in by_id]
+        sites = first + [s for s in sites if mutant_id(s) not in baseline]
+    must = len([s for s in sites if mutant_id(s) in baseline]) if not args.only else len(sites)
+    deadline = started + args.minutes * 60
     lock = threading.Lock()
     state = {"next": 0, "tried": 0}
-    killed, survived, unbuilt = [], [], []
-    killers = {}
+    results, unbuilt, killers = {}, [], {}
 
     def work(worker):
         while True:
             with lock:
-                if state["next"] >= len(sites) or state["tried"] >= args.count:
+                enough = state["tried"] >= max(args.count, must) and time.time() > deadline
+                if state["next"] >= len(sites) or enough or (args.only and state["next"] >= len(sites)):
                     return
                 site = sites[state["next"]]
                 state["next"] += 1
@@ -276,10 +352,9 @@ def main():
                     state["tried"] -= 1
                     unbuilt.append(site)
                     continue
-                (killed if outcome == "killed" else survived).append((mutant_id(site), site))
+                results[mutant_id(site)] = (outcome, site)
                 killers[mutant_id(site)] = sorted(failed)
-                done = len(killed) + len(survived)
-                print(f"[{done}/{args.count}] {outcome}: {site[0]}:{site[1]} {site[5]} {site[3]!r} -> {site[4]!r}"
+                print(f"[{len(results)}] {outcome}: {describe(site)}"
                       + (f" | {' '.join(sorted(failed))}" if failed else ""), flush=True)
 
     threads = [threading.Thread(target=work, args=(w,)) for w in workers]
@@ -287,26 +362,49 @@ def main():
         t.start()
     for t in threads:
         t.join()
+    # A crash or a time-out may be the load of the other worker: once more, alone.
+    for mid, (outcome, site) in sorted(results.items()):
+        if outcome in ("crashed", "timeout"):
+            failed = set()
+            again = workers[0].try_mutant(site, failed, alone=True)
+            results[mid] = (again, site)
+            killers[mid] = sorted(failed)
+            print(f"again alone: {again}: {describe(site)}", flush=True)
 
-    print(f"mutation_killed {len(killed)}")
-    print(f"mutation_total {len(killed) + len(survived)}")
+    equivalent = read_ids(args.equivalent) if os.path.exists(args.equivalent) else {}
+    count = lambda o: sum(1 for outcome, _ in results.values() if outcome == o)
+    judged = [mid for mid, (outcome, _) in results.items() if outcome == "survived" and mid in equivalent]
+    behaviour = len(results) - len(judged)
+    print(f"mutation_killed {count('killed')}")
+    print(f"mutation_survived {count('survived')}")
+    print(f"mutation_crashed {count('crashed')}")
+    print(f"mutation_timeout {count('timeout')}")
+    print(f"mutation_total {len(results)}")
+    print(f"mutation_equivalent {len(judged)}")
+    print(f"mutation_score_behaviour {100.0 * count('killed') / max(behaviour, 1):.1f}")
     print(f"mutation_not_building {len(unbuilt)}")
     print(f"mutation_minutes {(time.time() - started) / 60:.1f}")
-    for _, (rel, line, col, old, new, kind) in sorted(survived, key=lambda e: (e[1][0], e[1][1])):
-        print(f"survived: {rel}:{line} {kind} {old!r} -> {new!r}")
+    for mid, (outcome, site) in sorted(results.items(), key=lambda e: (e[1][1][0], e[1][1][1])):
+        if outcome != "killed":
+            print(f"{outcome}{' (equivalent)' if mid in equivalent else ''}: {mid} {describe(site)}")
     if args.write_killed:
         with open(args.write_killed, "w") as f:
-            for mid, (rel, line, col, old, new, kind) in sorted(killed, key=lambda e: (e[1][0], e[1][1])):
-                f.write(f"{mid} {rel}:{line} {kind} {old!r} -> {new!r} | {' '.join(killers[mid])}\n")
+            for mid, (outcome, site) in sorted(results.items(), key=lambda e: (e[1][1][0], e[1][1][1])):
+                if outcome == "killed":
+                    f.write(f"{mid} {describe(site)} | {' '.join(killers[mid])}\n")
     if args.baseline:
-        with open(args.baseline) as f:
-            before = {l.split()[0]: l.strip() for l in f if l.strip()}
-        now = {mid for mid, _ in killed}
-        tried_now = {mutant_id(s) for s in [e[1] for e in killed + survived]}
-        lost = [line for mid, line in before.items() if mid in tried_now and mid not in now]
+        lost = [line for mid, line in baseline.items() if mid in results and results[mid][0] != "killed"]
         print(f"mutation_lost {len(lost)}")
+        print(f"mutation_missing {len(missing)}")
         for line in lost:
             print(f"lost: {line}")
+        for line in missing:
+            print(f"missing: {line}")
+
+
+def describe(site):
+    rel, line, col, old, new, kind, _ = site
+    return f"{rel}:{line} {kind} {old!r} -> {new!r}"
 
 
 if __name__ == "__main__":
