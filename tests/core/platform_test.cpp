@@ -57,10 +57,17 @@ TEST(FileSystem, WritesWholeFilesAndNeverForcesOrTouchesTheUsersFiles) {
   EXPECT_NE(refused.find("\": another copy of the tool holds it."), std::string::npos) << refused;
   first.reset();
   EXPECT_TRUE(files.Lock(folder.File("x.lock"), {}, second));
-  // The tool's own folder holds the running executable.
-  EXPECT_NE(platform::ToolFolder(), ".");
-  EXPECT_NE(platform::ToolFolder().back(), platform::PathSeparator());
-  EXPECT_TRUE(TempFolder::Exists(platform::ToolFolder()));
+  // The tool's own folder holds the running executable, wherever it was started from.
+  const fs::path started = fs::current_path();
+  fs::current_path(TempFolder::FromUtf8(folder.path()));
+  const std::string tool = platform::ToolFolder();
+  fs::current_path(started);
+  EXPECT_NE(tool.back(), platform::PathSeparator());
+#ifdef _WIN32
+  EXPECT_TRUE(TempFolder::Exists(platform::JoinPath(tool, "core_tests.exe"))) << tool;
+#else
+  EXPECT_TRUE(TempFolder::Exists(platform::JoinPath(tool, "core_tests"))) << tool;
+#endif
 }
 
 // A Windows folder as the Wine prefix holds it: drive C: may be drive_c,
@@ -102,6 +109,10 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   EXPECT_FALSE(platform::FolderHoldsFile(platform::RealFileSystem(), R"(c:\games\Stormline)", "Stormline.exe")) << "Linux folders keep their case";
   EXPECT_FALSE(platform::FolderHoldsFile(platform::RealFileSystem(), R"(D:\Stormline)", "Stormline.exe"));
   ::unsetenv("WINEPREFIX");
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", "/home/designer", 1);
+  EXPECT_EQ(platform::UserWinePrefix(), "/home/designer/.wine") << "without WINEPREFIX, Wine's own default";
+  ::setenv("HOME", home.c_str(), 1);
   // And a file chosen in the prefix is named as Wine names it.
   fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
   fs::create_directory_symlink("/", root / "dosdevices" / "z:");
@@ -223,6 +234,13 @@ TEST(WindowsReplace, WaitsOutABriefHoldAndFallsBackToAMove) {
     EXPECT_EQ(std::tuple(result, replaced.size(), moved.size(), waited),
               std::tuple(expected, strlen(replaces), strlen(moves), paused)) << replaces << "|" << moves;
   }
+}
+
+// Windows' errors are given in words, as Windows says them.
+TEST(WindowsPlatform, SaysErrorsInWords) {
+  const std::string text = platform::win::ErrorText(ERROR_ACCESS_DENIED);
+  EXPECT_NE(text.find("denied"), std::string::npos) << text;
+  EXPECT_FALSE(text.ends_with(".")) << "a message goes on after it";
 }
 
 // Explorer runs a program opened inside a zip from the user's temporary

@@ -157,6 +157,9 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
             R"("C:\Games\Stormline\Stormline.exe" +game Stormline +workingFolder "C:\Games\Stormline\ShadowWork\" )"
             R"(+mergeTerrainShadows "stormline\levels\Coast\ 1.5 0.4")" "\r\n");
   EXPECT_EQ(preview->scriptText() + "\n", QString::fromLatin1(TempFolder::Read(script)).replace("\r\n", "\n"));
+  EXPECT_EQ(preview->folderText(), QStringLiteral("Folder: ") + QString::fromStdString(folder.path()));
+  preview->show();
+  EXPECT_GT(preview->findChild<QWidget*>(QStringLiteral("Script_Text"))->height(), preview->height() / 2) << "the script fills the window";
   ASSERT_EQ(starter.started.size(), 1u);
   EXPECT_EQ(TempFolder::Read(starter.started[0]), TempFolder::Read(script) + "@del \"%~f0\" & exit /b\r\n");
   EXPECT_TRUE(form->statusText() == kRunning);
@@ -292,6 +295,10 @@ TEST_F(WindowTest, FramesCaptionsMarksAndTheFocusShow) {
         EXPECT_EQ(Ink(frame, control->geometry()).second, -1) << where << " " << control->objectName().toStdString();
       EXPECT_NE(Ink(frame, QRect(frame->width() - 20, frame->fontMetrics().height() / 2, 1, 1)).second, -1) << where;
     }
+    FittingCheckBox roomy(QStringLiteral("Go"), nullptr);
+    roomy.setFont(WindowFont(8));
+    roomy.resize(200, 20);
+    EXPECT_EQ(roomy.captionFont().pointSizeF(), 8) << where << ": shrunk though it fits";
     dialog->setFont(WindowFont(10));  // larger than laid out for
     int inkEnd = -100;
     for (QWidget* box : {In<QWidget>("TerrainCheck"), In<QWidget>("MergeCheck"), In<QWidget>("ObjectCheck")}) {
