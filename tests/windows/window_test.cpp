@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTest>
@@ -20,6 +21,7 @@
 #include "main_window/frm_about.h"
 #include "main_window/frm_preview.h"
 #include "main_window/patch_grid.h"
+#include "main_window/qt_ui_services.h"
 #include "main_window/window_font.h"
 #include "paths_dialog/paths_dialog.h"
 #include "tests/core/config_store_fakes.h"
@@ -554,6 +556,33 @@ TEST_F(WindowTest, KeysReachTheirControls) {
     QTest::keyClick(QApplication::focusWidget(), c.key);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(c.done()) << c.focus.back() << " " << c.key;
+  }
+}
+
+// The real message box: a question offers Yes and No, with the given default
+// taken by Enter; an error offers OK; each is titled with the program's name.
+TEST_F(WindowTest, TheRealMessageBoxesOfferTheirButtons) {
+  QtUiServices real;
+  QApplication::setApplicationName(QStringLiteral("StormlineLighting"));
+  const struct { UiServices::Buttons buttons; bool noIsDefault; QMessageBox::StandardButtons offered; UiServices::Answer enter; } cases[] = {
+      {UiServices::Buttons::YesNo, true, QMessageBox::Yes | QMessageBox::No, UiServices::Answer::No},
+      {UiServices::Buttons::YesNo, false, QMessageBox::Yes | QMessageBox::No, UiServices::Answer::Yes},
+      {UiServices::Buttons::Ok, false, QMessageBox::Ok, UiServices::Answer::Ok}};
+  for (const auto& c : cases) {
+    QMessageBox::StandardButtons offered;
+    QString title;
+    std::function<void()> answer = [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return QTimer::singleShot(10, answer);  // not shown yet
+      offered = box->standardButtons(), title = box->windowTitle();
+      QTest::keyClick(box, Qt::Key_Return);
+    };
+    QTimer::singleShot(0, answer);
+    UiServices::Message message{QStringLiteral("Text"), QString(), UiServices::Icon::Warning, c.buttons};
+    message.noIsDefault = c.noIsDefault;
+    EXPECT_EQ(real.ShowMessage(form.get(), message), c.enter);
+    EXPECT_EQ(offered, c.offered);
+    EXPECT_EQ(title, "StormlineLighting");
   }
 }
 
