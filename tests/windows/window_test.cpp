@@ -586,4 +586,19 @@ TEST_F(WindowTest, TheRealMessageBoxesOfferTheirButtons) {
   }
 }
 
+// The focus ring stays on its box while a smaller grid still holds it and
+// goes to box 0 where it does not.
+TEST_F(WindowTest, TheGridKeepsItsFocusWhereItCan) {
+  Activate(form.get());
+  Grid()->setFocus();
+  Choose(Find<QComboBox>("Combo1"), 1);  // 8 x 8
+  for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Right}) QTest::keyClick(Grid(), key);
+  Choose(Find<QComboBox>("Combo1"), 0);  // 4 x 4 still holds box 17
+  EXPECT_EQ(Grid()->currentBox(), 17);
+  Choose(Find<QComboBox>("Combo1"), 3);
+  for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}) QTest::keyClick(Grid(), key);
+  Choose(Find<QComboBox>("Combo1"), 0);  // box 81 is out of the 4 x 4
+  EXPECT_EQ(Grid()->currentBox(), 0);
+}
+
 }  // namespace
