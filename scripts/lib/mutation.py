@@ -256,7 +256,9 @@ class Worker:
                 results = [None] * len(group)
 
                 def one(i, cmd, extra):
-                    results[i] = run(cmd, env=dict(ENV, **extra), timeout=600 if alone else 240, failed=failed)
+                    # Alone, a hang is let run a little longer, not for ever: a mutant
+                    # that loops waits out each suite's limit.
+                    results[i] = run(cmd, env=dict(ENV, **extra), timeout=300 if alone else 240, failed=failed)
                 threads = [threading.Thread(target=one, args=(i, cmd, extra)) for i, (cmd, extra) in enumerate(group)]
                 for t in threads:
                     t.start()
@@ -354,9 +356,14 @@ def main():
                     continue
                 results[mutant_id(site)] = (outcome, site)
                 killers[mutant_id(site)] = sorted(failed)
-                print(f"[{len(results)}] {outcome}: {describe(site)}"
+                print(f"[{len(results)}] {outcome}: {mutant_id(site)} {describe(site)}"
                       + (f" | {' '.join(sorted(failed))}" if failed else ""), flush=True)
+                if outcome == "killed" and args.write_killed:  # kept as it goes: a run cut short keeps its kills
+                    with open(args.write_killed, "a") as f:
+                        f.write(f"{mutant_id(site)} {describe(site)} | {' '.join(sorted(failed))}\n")
 
+    if args.write_killed:
+        open(args.write_killed, "w").close()
     threads = [threading.Thread(target=work, args=(w,)) for w in workers]
     for t in threads:
         t.start()
@@ -369,7 +376,10 @@ def main():
             again = workers[0].try_mutant(site, failed, alone=True)
             results[mid] = (again, site)
             killers[mid] = sorted(failed)
-            print(f"again alone: {again}: {describe(site)}", flush=True)
+            print(f"again alone: {again}: {mid} {describe(site)}", flush=True)
+            if again == "killed" and args.write_killed:
+                with open(args.write_killed, "a") as f:
+                    f.write(f"{mid} {describe(site)} | {' '.join(sorted(failed))}\n")
 
     equivalent = read_ids(args.equivalent) if os.path.exists(args.equivalent) else {}
     count = lambda o: sum(1 for outcome, _ in results.values() if outcome == o)
@@ -387,11 +397,6 @@ def main():
     for mid, (outcome, site) in sorted(results.items(), key=lambda e: (e[1][1][0], e[1][1][1])):
         if outcome != "killed":
             print(f"{outcome}{' (equivalent)' if mid in equivalent else ''}: {mid} {describe(site)}")
-    if args.write_killed:
-        with open(args.write_killed, "w") as f:
-            for mid, (outcome, site) in sorted(results.items(), key=lambda e: (e[1][1][0], e[1][1][1])):
-                if outcome == "killed":
-                    f.write(f"{mid} {describe(site)} | {' '.join(killers[mid])}\n")
     if args.baseline:
         lost = [line for mid, line in baseline.items() if mid in results and results[mid][0] != "killed"]
         print(f"mutation_lost {len(lost)}")
