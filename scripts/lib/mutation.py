@@ -178,12 +178,21 @@ class Worker:
         self.windows_targets = ["core_tests", "windows_platform_tests", "stormline_double"]
 
     def prepare(self, files):
+        # A run stopped while a mutant was in place left its objects built from
+        # it: the file it names is copied back anew, so the build sees it changed.
+        marker = os.path.join(self.src, ".mutating")
+        if os.path.exists(marker):
+            with open(marker) as f:
+                left = os.path.join(self.src, f.read().strip())
+            if os.path.exists(left):
+                os.remove(left)
+            os.remove(marker)
         for rel in files:
             target = os.path.join(self.src, rel)
             os.makedirs(os.path.dirname(target), exist_ok=True)
             source = os.path.join(ROOT, rel)
             if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-                shutil.copy2(source, target)
+                shutil.copy(source, target)  # a fresh time, so the build takes it
         subprocess.run(["cmake", "-S", self.src, "-B", self.native, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
                         "-DSTORMLINE_SANITIZE=ON", "-DCMAKE_CXX_FLAGS=-g0"], check=True, stdout=subprocess.DEVNULL)
         subprocess.run(["ninja", "-C", self.native] + self.native_targets, check=True, stdout=subprocess.DEVNULL)
@@ -241,6 +250,8 @@ class Worker:
         path = os.path.join(self.src, rel)
         with open(path, encoding="utf-8") as f:
             original = f.read()
+        with open(os.path.join(self.src, ".mutating"), "w") as f:
+            f.write(rel)
         with open(path, "w", encoding="utf-8") as f:
             f.write(apply(original, site))
         try:
@@ -276,6 +287,7 @@ class Worker:
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)
+            os.remove(os.path.join(self.src, ".mutating"))
 
 
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen", STORMLINE_REQUIRE_WINE="1",
