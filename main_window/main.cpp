@@ -148,17 +148,17 @@ int main(int argc, char* argv[]) {
   QtUiServices ui;
   const auto starter = platform::MakeSystemBatchStarter();
   const game::DiskGameLookup game(platform::RealFileSystem());
-  Form1 form({&ui, starter.get(), &platform::RealFileSystem(), platform::ToolFolder(),
-              platform::UserDecimalSeparator(), &game});
+  const std::string toolFolder = platform::ToolFolder();
+  Form1 form({&ui, starter.get(), &platform::RealFileSystem(), toolFolder, platform::UserDecimalSeparator(), &game});
   form.show();
   // Opened inside a zip in Explorer, the program runs from a copy that goes
   // when Windows cleans its temporary folder, and what it saved with it.
-  if (platform::InTemporaryFolder(platform::ToolFolder())) {
+  if (platform::InTemporaryFolder(toolFolder)) {
     ui.ShowMessage(&form, {QStringLiteral("StormlineLighting runs from a temporary folder:\n%1\n\nConfigurations saved "
                                           "here (config.ini) are lost when Windows cleans that folder. Close the tool, "
                                           "unzip it into a folder of its own, for instance C:\\Tools, and start it "
                                           "from there.")
-                               .arg(QString::fromStdString(platform::ToolFolder())),
+                               .arg(QString::fromStdString(toolFolder)),
                            QString(), UiServices::Icon::Warning, UiServices::Buttons::Ok});
   }
   // A file dropped on the program, or opened with it: a patch list to import.
