@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <functional>
-#include <optional>
 
 #include "game/game_interface.h"
 #include "main_window/app_icon.h"

@@ -76,9 +76,10 @@ Result Run(const std::vector<lighting_run::Named>& runs, const Services& service
     return {Kind::Failed, written.message()};
   }
   const std::string folder = platform::JoinPath(services.toolFolder, kRunsFolder);
-  if (platform::Status made = fs.MakeFolder(folder); !made) {
-    return {Kind::Failed, made.message() + " go.bat was written but not started."};
-  }
+  const auto unstarted = [](const platform::Status& failed) {
+    return Result{Kind::Failed, failed.message() + " go.bat was written but not started."};
+  };
+  if (platform::Status made = fs.MakeFolder(folder); !made) return unstarted(made);
   RemoveOldCopies(fs, folder);
   // Wine's cmd expands a "%" once more in the path that %~f0 gives: there
   // the copy waits for a later run to remove it.
@@ -87,7 +88,7 @@ Result Run(const std::vector<lighting_run::Named>& runs, const Services& service
   if (platform::Status created =
           platform::CreateUnique(fs, platform::JoinPath(folder, CopyStem()), ".bat", bytes + last, record, copy);
       !created) {
-    return {Kind::Failed, created.message() + " go.bat was written but not started."};
+    return unstarted(created);
   }
   if (platform::Status started = services.starter->Start(copy); !started) {
     (void)fs.Remove(copy);
