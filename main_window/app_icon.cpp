@@ -2,7 +2,6 @@
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 
 QPixmap AppIconPixmap(int size) {
   QPixmap pixmap(size, size);
@@ -34,17 +33,10 @@ QPixmap AppIconPixmap(int size) {
   }
 
   // A bolt for the run that bakes it.
-  QPainterPath bolt;
-  bolt.moveTo(40, 4);
-  bolt.lineTo(30, 20);
-  bolt.lineTo(37, 20);
-  bolt.lineTo(32, 34);
-  bolt.lineTo(46, 15);
-  bolt.lineTo(39, 15);
-  bolt.closeSubpath();
+  const QPointF bolt[] = {{40, 4}, {30, 20}, {37, 20}, {32, 34}, {46, 15}, {39, 15}};
   p.setBrush(QColor(255, 255, 255));
   p.setPen(QPen(QColor(40, 40, 60), 1));
-  p.drawPath(bolt);
+  p.drawPolygon(bolt, static_cast<int>(std::size(bolt)));
   return pixmap;
 }
 

@@ -24,3 +24,6 @@ inline QPushButton* MakeButton(QWidget* parent, const char* name, const QString&
 inline FittingCheckBox* MakeBox(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
   return Placed(new FittingCheckBox(caption, parent), name, geometry);
 }
+
+// Shows a window of the tool's, or brings it forward where it is open.
+inline void Present(QWidget* window) { window->show(), window->raise(), window->activateWindow(); }

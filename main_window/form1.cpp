@@ -216,16 +216,13 @@ void Form1::TakeRunConfiguration(const RunConfiguration& config) {
   config_.levelName = config.levelName;
   config_.modName = config.modName;
   config_.shadowDarkness = config.shadowDarkness;
-  // Through the boxes, whose handlers keep the switches and the menu marks.
-  setTerrainCheck(config.terrainBoolean);
-  setMergeCheck(config.mergeBoolean);
-  setObjectCheck(config.objectBoolean);
+  // Through the boxes, whose handlers keep the switches and the menu marks;
+  // setting a box to the state it has runs nothing.
+  TerrainCheck->setChecked(config.terrainBoolean);
+  MergeCheck->setChecked(config.mergeBoolean);
+  ObjectCheck->setChecked(config.objectBoolean);
   RefreshPreview();
 }
-
-void Form1::setTerrainCheck(bool checked) { TerrainCheck->setChecked(checked); }
-void Form1::setMergeCheck(bool checked) { MergeCheck->setChecked(checked); }
-void Form1::setObjectCheck(bool checked) { ObjectCheck->setChecked(checked); }
 
 // ---- status line -------------------------------------------------------
 
@@ -249,7 +246,6 @@ void Form1::Form_Load() {
   Combo1->addItems({QStringLiteral("4x4"), QStringLiteral("8x8"), QStringLiteral("16x16"), QStringLiteral("32x32")});
   Combo1->setCurrentIndex(0);
   Combo1_Click();
-  config_.shadowDarkness = RunConfiguration().shadowDarkness;
 }
 
 void Form1::ShowDepreciatedNotice() {
@@ -268,9 +264,7 @@ void Form1::menuFilePaths_Click() {
     paths_ = new PathsDialog(this, *this,
                              {services_.ui, services_.fs, services_.toolFolder, services_.decimalSeparator});
   }
-  paths_->show();
-  paths_->raise();
-  paths_->activateWindow();
+  Present(paths_);
   ShowStatus(kReady);
 }
 
@@ -288,32 +282,22 @@ void Form1::menuRunGo_Click() { Go_Button_Click(); }
 
 void Form1::menuAbout_Click() {
   if (!about_) about_ = new FrmAbout(this);
-  about_->show();
-  about_->raise();
-  about_->activateWindow();
+  Present(about_);
 }
 
 // ---- stage switches ----------------------------------------------------
 // A box's handler flips the menu mark and the member without reading the
 // box; a menu item only sets the box. Together they stay in step.
 
-void Form1::TerrainCheck_Click() {
-  menuRunTerrain->setChecked(!menuRunTerrain->isChecked());
-  config_.terrainBoolean = !config_.terrainBoolean;
+void Form1::FlipStage(QAction* mark, bool& member) {
+  mark->setChecked(!mark->isChecked());
+  member = !member;
   RefreshPreview();
 }
 
-void Form1::MergeCheck_Click() {
-  menuRunMerge->setChecked(!menuRunMerge->isChecked());
-  config_.mergeBoolean = !config_.mergeBoolean;
-  RefreshPreview();
-}
-
-void Form1::ObjectCheck_Click() {
-  menuRunObject->setChecked(!menuRunObject->isChecked());
-  config_.objectBoolean = !config_.objectBoolean;
-  RefreshPreview();
-}
+void Form1::TerrainCheck_Click() { FlipStage(menuRunTerrain, config_.terrainBoolean); }
+void Form1::MergeCheck_Click() { FlipStage(menuRunMerge, config_.mergeBoolean); }
+void Form1::ObjectCheck_Click() { FlipStage(menuRunObject, config_.objectBoolean); }
 
 void Form1::menuRunTerrain_Click() { TerrainCheck->setChecked(TerrainCheck->checkState() == Qt::Unchecked); }
 void Form1::menuRunMerge_Click() { MergeCheck->setChecked(MergeCheck->checkState() == Qt::Unchecked); }
@@ -324,12 +308,9 @@ void Form1::menuRunObject_Click() { ObjectCheck->setChecked(ObjectCheck->checkSt
 void Form1::Combo1_Click() {
   const int size = patch_list::ActiveSize(Combo1->currentIndex());
   for (int i = 0; i < patch_list::kPatchCount; ++i) {
-    if (patch_list::InActiveArea(i, size)) {
-      CheckBoxArray->setBoxEnabled(i, true);
-    } else {
-      CheckBoxArray->setBoxEnabled(i, false);
-      CheckBoxArray->setValue(i, false);
-    }
+    const bool inside = patch_list::InActiveArea(i, size);
+    CheckBoxArray->setBoxEnabled(i, inside);
+    if (!inside) CheckBoxArray->setValue(i, false);
   }
 }
 
@@ -438,9 +419,7 @@ void Form1::ImportPatchList(const QString& chosen) {
 void Form1::menuRunPreview_Click() {
   if (!preview_) preview_ = new FrmPreview(this);
   RefreshPreview();
-  preview_->show();
-  preview_->raise();
-  preview_->activateWindow();
+  Present(preview_);
 }
 
 void Form1::RefreshPreview() {

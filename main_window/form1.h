@@ -43,8 +43,6 @@ class Form1 : public QMainWindow, public RunConfigurationHolder {
   explicit Form1(Form1Services services, QWidget* parent = nullptr);
   ~Form1() override;
 
-  const Form1Services& services() const { return services_; }
-
   // The run configuration, as the other windows see it; the paths dialog's
   // OK hands one over.
   const RunConfiguration& runConfiguration() const override { return config_; }
@@ -91,11 +89,8 @@ class Form1 : public QMainWindow, public RunConfigurationHolder {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // A change of a stage box runs the box's own handler; setting a box to the
-  // state it has runs nothing.
-  void setTerrainCheck(bool checked);
-  void setMergeCheck(bool checked);
-  void setObjectCheck(bool checked);
+  // A stage box's handler: flips the menu mark and the switch together.
+  void FlipStage(QAction* mark, bool& member);
   void BuildControls();
   void BuildMenus();
   void ShowDepreciatedNotice();

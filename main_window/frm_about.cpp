@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "main_window/app_icon.h"
+#include "main_window/controls.h"
 #include "main_window/twips.h"
 #include "main_window/window_font.h"
 
@@ -21,25 +22,15 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
   picIcon->setGeometry(TwipsRect(120, 120, 720, 720));
   picIcon->setPixmap(AppIconPixmap(Twips(720)));
 
-  lblTitle = new QLabel(QStringLiteral("Quillon's Stormline Batch Lighting Tool and lmList.dat Generator"), this);
-  lblTitle->setObjectName(QStringLiteral("lblTitle"));
-  lblTitle->setGeometry(TwipsRect(1000, 90, 3840, 480));
+  lblTitle = Placed(new QLabel(QStringLiteral("Quillon's Stormline Batch Lighting Tool and lmList.dat Generator"), this),
+                    "lblTitle", TwipsRect(1000, 90, 3840, 480));
   lblTitle->setWordWrap(true);
-  QFont bold = lblTitle->font();
-  bold.setBold(true);
-  lblTitle->setFont(bold);
-
-  lblVersion = new QLabel(QStringLiteral("Version 1.0  Released 10/11/2004"), this);
-  lblVersion->setObjectName(QStringLiteral("lblVersion"));
-  lblVersion->setGeometry(TwipsRect(1000, 600, 3840, 255));
-
-  lblDescription = new QLabel(QStringLiteral("Contact: Quillon, Stormline modding forums."), this);
-  lblDescription->setObjectName(QStringLiteral("lblDescription"));
-  lblDescription->setGeometry(TwipsRect(1000, 870, 3840, 255));
-
-  cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK->setGeometry(TwipsRect(3720, 1170, 1125, 375));
+  lblTitle->setFont(WindowFont(8, true));
+  lblVersion = Placed(new QLabel(QStringLiteral("Version 1.0  Released 10/11/2004"), this), "lblVersion",
+                      TwipsRect(1000, 600, 3840, 255));
+  lblDescription = Placed(new QLabel(QStringLiteral("Contact: Quillon, Stormline modding forums."), this),
+                          "lblDescription", TwipsRect(1000, 870, 3840, 255));
+  cmdOK = Placed(new QPushButton(QStringLiteral("OK"), this), "cmdOK", TwipsRect(3720, 1170, 1125, 375));
   cmdOK->setDefault(true);
   connect(cmdOK, &QPushButton::clicked, this, &FrmAbout::cmdOK_Click);
 }

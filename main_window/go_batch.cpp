@@ -16,16 +16,6 @@ struct Field {
   bool unquoted;  // written somewhere without quotation marks around it
 };
 
-std::string Describe(char c) {
-  switch (c) {
-    case '\r':
-    case '\n':
-      return "a line break";
-    default:
-      return std::string("the character \"") + c + "\"";
-  }
-}
-
 constexpr const char* kNotPassedOn =
     ", which the command interpreter would not pass on to the game as it stands.";
 
@@ -46,7 +36,10 @@ platform::Status CheckText(const char* label, const std::string& text, bool unqu
   for (const char c : text) {
     const bool everywhere = c == '%' || c == '"' || c == '\r' || c == '\n';
     const bool bare = c == '&' || c == '|' || c == '<' || c == '>' || c == '^';
-    if (everywhere || (unquoted && bare)) return Refusal(std::string("The ") + label + " holds " + Describe(c) + kNotPassedOn);
+    if (everywhere || (unquoted && bare)) {
+      const std::string what = c == '\r' || c == '\n' ? "a line break" : "the character \"" + std::string(1, c) + "\"";
+      return Refusal(std::string("The ") + label + " holds " + what + kNotPassedOn);
+    }
   }
   // The script is written in the ANSI code page but the command interpreter
   // reads it in the console's (OEM) one: past ASCII the two disagree, and

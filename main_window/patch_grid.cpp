@@ -34,10 +34,6 @@ QRect WindowBoxRect(int column, int row) {
   return TwipsRect(kBoxLeft + kPitch * column, kBottomRowTop - kPitch * row, kBoxSize, kBoxSize);
 }
 
-QRect ColumnLabelRect(int column) { return TwipsRect(kBoxLeft + kPitch * column, kTop, kBoxSize, kBoxSize); }
-
-QRect RowLabelRect(int row) { return TwipsRect(0, kBottomRowTop - kPitch * row, kBoxLeft, kBoxSize); }
-
 
 double Luminance(const QColor& colour) {
   const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
@@ -53,18 +49,8 @@ QColor FocusColour(const QPalette& palette) {
 }
 
 // Assistive technology follows the boxes' states and the keyboard focus.
-void Announce(QWidget* grid, int index, void (*mark)(QAccessible::State&)) {
+void Announce(QAccessibleEvent&& event, int index) {
   if (!QAccessible::isActive()) return;
-  QAccessible::State changed;
-  mark(changed);
-  QAccessibleStateChangeEvent event(grid, changed);
-  event.setChild(index);
-  QAccessible::updateAccessibility(&event);
-}
-
-void AnnounceFocus(QWidget* grid, int index) {
-  if (!QAccessible::isActive()) return;
-  QAccessibleEvent event(grid, QAccessible::Focus);
   event.setChild(index);
   QAccessible::updateAccessibility(&event);
 }
@@ -97,11 +83,13 @@ QRect PatchGrid::BoxRect(int index) {
 }
 
 QRect PatchGrid::ColumnNumberRect(int column) {
-  const QRect label = ColumnLabelRect(column).translated(0, -Twips(kTop));
+  const QRect label = TwipsRect(kBoxLeft + kPitch * column, kTop, kBoxSize, kBoxSize).translated(0, -Twips(kTop));
   return label & QRect(0, label.top(), Twips(kWidth), label.height());
 }
 
-QRect PatchGrid::RowNumberRect(int row) { return RowLabelRect(row).translated(0, -Twips(kTop)); }
+QRect PatchGrid::RowNumberRect(int row) {
+  return TwipsRect(0, kBottomRowTop - kPitch * row, kBoxLeft, kBoxSize).translated(0, -Twips(kTop));
+}
 
 QString PatchGrid::BoxName(int index) {
   return QStringLiteral("Column %1, row %2").arg(TwoDigits(patch_list::Column(index)), TwoDigits(patch_list::Row(index)));
@@ -125,7 +113,9 @@ void PatchGrid::setValue(int index, bool checked) {
   if (value == checked) return;
   value = checked;
   UpdateBox(index);
-  Announce(this, index, [](QAccessible::State& changed) { changed.checked = true; });
+  QAccessible::State changed;
+  changed.checked = true;
+  Announce(QAccessibleStateChangeEvent(this, changed), index);
 }
 
 void PatchGrid::setBoxEnabled(int index, bool enabled) {
@@ -133,7 +123,9 @@ void PatchGrid::setBoxEnabled(int index, bool enabled) {
   if (flag == enabled) return;
   flag = enabled;
   UpdateBox(index);
-  Announce(this, index, [](QAccessible::State& changed) { changed.disabled = true; });
+  QAccessible::State changed;
+  changed.disabled = true;
+  Announce(QAccessibleStateChangeEvent(this, changed), index);
   if (!enabled && index == current_) SetCurrent(0);  // patch 0 is inside every grid size
 }
 
@@ -141,7 +133,7 @@ void PatchGrid::SetCurrent(int index) {
   const int before = std::exchange(current_, index);
   UpdateBox(before);
   UpdateBox(index);
-  if (hasFocus() && before != index) AnnounceFocus(this, index);
+  if (hasFocus() && before != index) Announce(QAccessibleEvent(this, QAccessible::Focus), index);
 }
 
 
@@ -209,26 +201,17 @@ const QPixmap& PatchGrid::Indicator(bool enabled, bool checked, bool sunken) {
     look = QPixmap(QSize(width, height) * ratio);
     look.setDevicePixelRatio(ratio);
     look.fill(Qt::transparent);
-    {
-      QPainter painter(&look);
-      style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
-      if (enabled) {
-        painter.setPen(BoxOutline(palette()));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(0.5, 0.5, width - 1, height - 1));
-      }
-    }
-    if (!enabled) {
+    QPainter painter(&look);
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+    if (enabled) {
+      painter.setPen(BoxOutline(palette()));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(QRectF(0.5, 0.5, width - 1, height - 1));
+    } else {
       // Faded as well: under many dark palettes a style draws a disabled
       // box exactly as an enabled one, and the active area would not show.
-      QPixmap faded(look.size());
-      faded.setDevicePixelRatio(ratio);
-      faded.fill(Qt::transparent);
-      QPainter painter(&faded);
-      painter.setOpacity(kDisabledOpacity);
-      painter.drawPixmap(0, 0, look);
-      painter.end();
-      look = faded;
+      painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+      painter.fillRect(QRectF(0, 0, width, height), QColor(0, 0, 0, qRound(255 * kDisabledOpacity)));
     }
   }
   return look;
@@ -311,7 +294,7 @@ void PatchGrid::focusInEvent(QFocusEvent* event) {
   if (!isBoxEnabled(current_)) current_ = 0;
   UpdateBox(current_);
   QWidget::focusInEvent(event);
-  AnnounceFocus(this, current_);
+  Announce(QAccessibleEvent(this, QAccessible::Focus), current_);
 }
 
 bool PatchGrid::event(QEvent* event) {

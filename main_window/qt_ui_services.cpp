@@ -60,17 +60,8 @@ UiServices::Answer QtUiServices::ShowMessage(QWidget* parent, const Message& mes
   QMessageBox box(parent);
   box.setWindowTitle(message.title.isEmpty() ? QCoreApplication::applicationName() : message.title);
   box.setText(message.text);
-  switch (message.icon) {
-    case Icon::None:
-      box.setIcon(QMessageBox::NoIcon);
-      break;
-    case Icon::Information:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case Icon::Warning:
-      box.setIcon(QMessageBox::Warning);
-      break;
-  }
+  constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning};
+  box.setIcon(kIcons[static_cast<int>(message.icon)]);  // in the order of Icon
   if (message.buttons == Buttons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(message.noIsDefault ? QMessageBox::No : QMessageBox::Yes);

@@ -128,44 +128,25 @@ std::optional<bool> TruthValue(std::string_view value, std::string_view decimalS
 // The first key word found anywhere in the line decides, in this order, so
 // a value holding an earlier key word takes the line for that key.
 void ApplyKeyLine(const std::string& line, std::string_view decimalSeparator, SettingFields& fields) {
-  enum Key { kGamePath, kLevelName, kModName, kTerrain, kMerge, kObject, kDarkness };
   size_t key = 0;
   while (key < kKeys.size() && line.find(kKeys[key]) == std::string::npos) ++key;
   if (key == kKeys.size()) return;
 
   const size_t equals = line.find('=');
   const std::string value = equals == std::string::npos ? line : line.substr(equals + 1);
-  const auto setSwitch = [&](bool& member) {
-    if (const auto truth = TruthValue(value, decimalSeparator)) member = *truth;
-  };
-  switch (static_cast<Key>(key)) {
-    case kGamePath:
-      fields.gamePath = value;
-      break;
-    case kLevelName:
-      fields.levelName = value;
-      break;
-    case kModName:
-      fields.modName = value;
-      break;
-    case kTerrain:
-      setSwitch(fields.terrainBoolean);
-      break;
-    case kMerge:
-      setSwitch(fields.mergeBoolean);
-      break;
-    case kObject:
-      setSwitch(fields.objectBoolean);
-      break;
-    case kDarkness:
-      // Not a number: shown as stored, so that OK refuses it rather than a
-      // run taking the darkness shown before.
-      if (const auto number = platform::TextToNumber(value, decimalSeparator)) {
-        fields.shadowText = platform::NumberToText(*number, decimalSeparator);
-      } else {
-        fields.shadowText = value;
-      }
-      break;
+  // In the order of kKeys.
+  std::string* const texts[] = {&fields.gamePath, &fields.levelName, &fields.modName};
+  bool* const switches[] = {&fields.terrainBoolean, &fields.mergeBoolean, &fields.objectBoolean};
+  if (key < std::size(texts)) {
+    *texts[key] = value;
+  } else if (key - std::size(texts) < std::size(switches)) {
+    if (const auto truth = TruthValue(value, decimalSeparator)) *switches[key - std::size(texts)] = *truth;
+  } else if (const auto number = platform::TextToNumber(value, decimalSeparator)) {
+    fields.shadowText = platform::NumberToText(*number, decimalSeparator);
+  } else {
+    // Not a number: shown as stored, so that OK refuses it rather than a
+    // run taking the darkness shown before.
+    fields.shadowText = value;
   }
 }
 

@@ -120,16 +120,9 @@ void PathsDialog::BuildControls() {
 // ---- fields ------------------------------------------------------------
 
 config_store::SettingFields PathsDialog::Fields() const {
-  config_store::SettingFields fields;
-  fields.settingName = SettingName_Text->text().toStdString();
-  fields.gamePath = GamePath_Text->text().toStdString();
-  fields.levelName = LevelName_Text->text().toStdString();
-  fields.modName = ModName_Text->currentText().toStdString();
-  fields.shadowText = shadow_Text->text().toStdString();
-  fields.terrainBoolean = terrainBoolean_;
-  fields.mergeBoolean = mergeBoolean_;
-  fields.objectBoolean = objectBoolean_;
-  return fields;
+  return {SettingName_Text->text().toStdString(), GamePath_Text->text().toStdString(),
+          LevelName_Text->text().toStdString(), ModName_Text->currentText().toStdString(),
+          shadow_Text->text().toStdString(), terrainBoolean_, mergeBoolean_, objectBoolean_};
 }
 
 void PathsDialog::ShowFields(const config_store::SettingFields& fields) {
@@ -223,26 +216,25 @@ void PathsDialog::MergeCheck_Click() { mergeBoolean_ = !mergeBoolean_; }
 void PathsDialog::ObjectCheck_Click() { objectBoolean_ = !objectBoolean_; }
 
 void PathsDialog::OKButton_Click() {
-  const std::pair<QWidget*, QString> entries[] = {{GamePath_Text, GamePath_Text->text()},
-                                                  {LevelName_Text, LevelName_Text->text()},
-                                                  {ModName_Text, ModName_Text->currentText()}};
+  const config_store::SettingFields f = Fields();
+  const std::pair<QWidget*, const std::string*> entries[] = {
+      {GamePath_Text, &f.gamePath}, {LevelName_Text, &f.levelName}, {ModName_Text, &f.modName}};
   for (const auto& [field, text] : entries) {
-    if (text.isEmpty()) {
+    if (text->empty()) {
       Tell("Please complete all entries.");
       field->setFocus(Qt::OtherFocusReason);  // where the typing is to go on
       return;
     }
   }
   // Read before anything is applied, so a bad number applies nothing.
-  const auto darkness = platform::TextToNumber(shadow_Text->text().toStdString(), services_.decimalSeparator);
+  const auto darkness = platform::TextToNumber(f.shadowText, services_.decimalSeparator);
   if (!darkness) {
     Tell("Please enter a number for Shadow Darkness.");
     shadow_Text->setFocus(Qt::OtherFocusReason);
     return;
   }
-  owner_.TakeRunConfiguration({GamePath_Text->text().toStdString(), LevelName_Text->text().toStdString(),
-                                ModName_Text->currentText().toStdString(), *darkness, terrainBoolean_, mergeBoolean_,
-                                objectBoolean_});
+  owner_.TakeRunConfiguration(
+      {f.gamePath, f.levelName, f.modName, *darkness, f.terrainBoolean, f.mergeBoolean, f.objectBoolean});
   close();
 }
 

@@ -32,11 +32,6 @@ class PathsDialog : public QDialog {
  public:
   PathsDialog(QWidget* parent, RunConfigurationHolder& owner, PathsDialogServices services);
 
-  // The dialog's own stage switches, which OK applies.
-  bool terrainBoolean() const { return terrainBoolean_; }
-  bool mergeBoolean() const { return mergeBoolean_; }
-  bool objectBoolean() const { return objectBoolean_; }
-
   void Form_Load();
   void Path_Click();
   void OKButton_Click();
