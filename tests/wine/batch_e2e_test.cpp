@@ -5,89 +5,57 @@
 
 #include <gtest/gtest.h>
 
-#include "game/game_interface.h"
-#include "main_window/go_batch.h"
 #include "main_window/lighting_run.h"
 #include "platform/batch_starter.h"
 #include "platform/code_page.h"
 #include "platform/win_text.h"
-#include "tests/support/recording_starter.h"
 #include "tests/wine/batch_run_support.h"
 
 namespace {
 
-using batch_run::GameFolder;
-using platform::win::Widen;
-
-lighting_run::Services RealRun(const std::string& folder, platform::BatchStarter& starter, const char* separator) {
-  return {&platform::RealFileSystem(), &starter, folder, separator, {}};
+// What the game must be given, from its own folder, to light a level of the
+// mod Stormline in each of the three stages.
+std::vector<std::string> Stages(const batch_run::GameFolder& game, const std::string& level, const std::string& darkness) {
+  const std::string g = game.path(), in = R"("stormline\levels\)" + level + "\\";
+  const std::string head = g + "\t\"" + g + R"(\Stormline.exe" +game Stormline +workingFolder ")" + g + R"(\ShadowWork\" )";
+  return {head + "+traceTerrainShadows " + in + R"(" ")" + level + R"(\lmList.dat" ")" + g + R"(\ShadowWork\stormline\levels\)" +
+              level + R"(\textures")",
+          head + "+mergeTerrainShadows " + in + " " + darkness + R"( 0.4")", head + "+traceObjectShadows " + in + "\""};
 }
-const auto kNoQuestion = [](const std::string&) { return false; };
 
 // A run as Run Lighting starts it, from a folder whose name cmd would split,
 // act on or expand unless kept from it, with the user's decimal separator a
-// comma.
-TEST(GoBat, TheStarterRunsEveryStageFromAFolderCmdWouldSplit) {
+// comma, and a level name holding blanks, a comma, brackets and a "!". cmd
+// reads a script a line at a time, opening it anew each time: a later run
+// started while the first stage works must not change what runs next.
+TEST(GoBat, EachRunRunsItsOwnLinesFromAFolderCmdWouldSplit) {
   TempFolder tool;
-  GameFolder game;
-  const std::string folder = tool.File("Stormline Lighting & Co %PATH% (100%)");
+  batch_run::GameFolder game;
+  const std::string folder = tool.File("Stormline Lighting & Co %PATH% (100%)"), level = "Big Bay, West (2)!";
   std::filesystem::create_directory(TempFolder::FromUtf8(folder));
   const auto starter = platform::MakeSystemBatchStarter();
-  batch_run::ExpectEveryStage(game, "1,5", [&] {
-    const auto result = lighting_run::Run({{"", batch_run::EveryStage(game.path())}}, RealRun(folder, *starter, ","), kNoQuestion);
+  const auto run = [&](const RunConfiguration& config) {
+    const lighting_run::Services services{&platform::RealFileSystem(), starter.get(), folder, ",", {}};
+    const auto result = lighting_run::Run({{"", config}}, services, [](const std::string&) { return false; });
     EXPECT_EQ(result.kind, lighting_run::Result::Kind::Started) << result.text;
-  });
-  // Wine's cmd would expand the "%" in the path of a script removing itself.
-  const auto left = std::filesystem::directory_iterator(TempFolder::FromUtf8(folder + "\\runs"))->path();
-  EXPECT_EQ(TempFolder::Read(TempFolder::ToUtf8(left)), TempFolder::Read(folder + "\\go.bat"));
-}
-
-// cmd reads a script a line at a time, opening it anew each time: a run
-// started while an earlier one's first stage still works must not change
-// what the earlier one runs next.
-TEST(GoBat, ALaterRunLeavesTheLinesOfARunningOneAlone) {
-  TempFolder tool;
-  GameFolder game;
-  const auto starter = platform::MakeSystemBatchStarter();
-  RunConfiguration a = batch_run::EveryStage(game.path()), b = a;
-  a.mergeBoolean = b.mergeBoolean = false;
-  b.levelName = "Later";
-  b.objectBoolean = false;
+  };
   TempFolder::Write(game.File("hold"), "");
-  EXPECT_EQ(lighting_run::Run({{"", a}}, RealRun(tool.path(), *starter, "."), kNoQuestion).kind, lighting_run::Result::Kind::Started);
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return TempFolder::Exists(game.File("running")); }));
-  EXPECT_EQ(lighting_run::Run({{"", b}}, RealRun(tool.path(), *starter, "."), kNoQuestion).kind, lighting_run::Result::Kind::Started);
+  run({game.path(), level, "Stormline", 1.5, true, true, true});
+  EXPECT_TRUE(batch_run::WaitUntil([&] { return !game.calls().empty(); })) << "the game never ran";
+  EXPECT_EQ(game.calls().size(), 1u) << "the start waited for the game";
+  run({game.path(), "Later", "Stormline", 1.5, true, false, false});
+  EXPECT_TRUE(batch_run::WaitUntil([&] { return game.calls().size() == 2; })) << "the later run never ran";
   std::filesystem::remove(TempFolder::FromUtf8(game.File("hold")));
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return game.calls().size() >= 3; }));
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  const auto calls = game.calls();
-  const auto expected = batch_run::EveryStageCalls(game.path(), "1.5");
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), expected[0]), 1);  // the earlier run's terrain
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), expected[2]), 1);  // and its object stage, not the later one's
-}
-
-// Past column 8191 the interpreter starts a new command, its quoting reset:
-// a level name whose third copy is cut before its "&" is refused, and
-// written unchecked it really would run the command hidden in it.
-TEST(GoBat, ACommandPastTheLineLimitIsRefusedThoughUncheckedItWouldRun) {
-  TempFolder tool;
-  GameFolder game;
-  const std::string script = tool.File("go.bat"), canary = tool.File("canary");
-  RunConfiguration config = batch_run::EveryStage(game.path());
-  for (size_t pad = 2000;; ++pad) {
-    const std::string& level = config.levelName = std::string(pad, 'a') + "&mkdir " + canary + "&";
-    const std::string line = game::TerrainStageLine(config.gamePath, config.modName, level);
-    if (line.find(level, line.find(level, line.find(level) + 1) + 1) + pad > 8191 + 16) break;
-  }
-  TempFolder::Write(script, "@echo old\r\n");
-  RecordingStarter starter;
-  const auto refused = lighting_run::Run({{"", config}}, RealRun(tool.path(), starter, "."), kNoQuestion);
-  EXPECT_NE(refused.text.find("8191"), std::string::npos) << refused.text;
-  EXPECT_EQ(TempFolder::Read(script), "@echo old\r\n");
-  TempFolder::Write(script, go_batch::ScriptText(config, "."));
-  std::system((script + " >NUL 2>&1").c_str());
-  EXPECT_TRUE(TempFolder::Exists(canary)) << "unchecked, the hidden command would not have run";
+  batch_run::WaitUntil([&] { return game.calls().size() >= 4 && !TempFolder::Exists(game.File("running")); });
+  std::vector<std::string> expected = Stages(game, level, "1,5");
+  expected.insert(expected.begin() + 1, Stages(game, "Later", "1,5")[0]);
+  EXPECT_EQ(game.calls(), expected);
+  // Wine's cmd would expand the "%" in the path of a script removing itself:
+  // here the runs' copies keep the lines as written.
+  std::vector<std::string> copies;
+  for (const auto& copy : std::filesystem::directory_iterator(TempFolder::FromUtf8(folder + "\\runs")))
+    copies.push_back(TempFolder::Read(TempFolder::ToUtf8(copy.path())));
+  EXPECT_EQ(std::count(copies.begin(), copies.end(), TempFolder::Read(folder + "\\go.bat")), 1) << "the later run's copy";
 }
 
 // ComSpec names the interpreter: here the game double, which logs how and
@@ -96,19 +64,19 @@ TEST(GoBat, ACommandPastTheLineLimitIsRefusedThoughUncheckedItWouldRun) {
 // ComSpec naming no file falls back to the system's cmd.exe.
 TEST(GoBat, TheStarterRunsComSpecInTheScriptsFolderOrTheSystemsCmd) {
   TempFolder tool;
-  GameFolder game;
-  const std::string script = tool.File("go.bat"), missing = tool.File("no-cmd.exe");
+  batch_run::GameFolder game;
+  const std::string script = tool.File("go.bat");
   TempFolder::Write(script, "@echo ran> ran.txt\r\n");
   wchar_t saved[MAX_PATH] = {};
   GetEnvironmentVariableW(L"ComSpec", saved, MAX_PATH);
-  SetEnvironmentVariableW(L"ComSpec", Widen(game.File("Stormline.exe")).c_str());
+  SetEnvironmentVariableW(L"ComSpec", platform::win::Widen(game.File("Stormline.exe")).c_str());
   EXPECT_TRUE(platform::MakeSystemBatchStarter()->Start(script));
-  SetEnvironmentVariableW(L"ComSpec", Widen(missing).c_str());
+  SetEnvironmentVariableW(L"ComSpec", platform::win::Widen(tool.File("no-cmd.exe")).c_str());
   const platform::Status fallback = platform::MakeSystemBatchStarter()->Start(script);
   SetEnvironmentVariableW(L"ComSpec", saved);
   EXPECT_TRUE(fallback) << fallback.message();
   EXPECT_TRUE(batch_run::WaitUntil([&] { return !game.calls().empty() && TempFolder::Exists(tool.File("ran.txt")); }));
-  EXPECT_EQ(game.calls().at(0), batch_run::GameCall(tool.path(), "\"" + game.File("Stormline.exe") + "\" /d /e:on /v:off /s /c \"\"go.bat\"\""));
+  EXPECT_EQ(game.calls(), std::vector<std::string>{tool.path() + "\t\"" + game.File("Stormline.exe") + "\" /d /e:on /v:off /s /c \"\"go.bat\"\""});
 }
 
 // Every character of the Basic Multilingual Plane and every byte: the system

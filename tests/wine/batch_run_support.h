@@ -1,22 +1,19 @@
 #pragma once
-// What the runs of go.bat share: a game folder holding the game double, the
-// double's log, and the lines the game must receive.
+// What the runs of go.bat share: a game folder holding the game double, and
+// its log of the runs it was given.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <sstream>
 #include <thread>
 
-#include "main_window/run_configuration.h"
 #include "platform/tool_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace batch_run {
-
-// One run of the game as the double logged it: working folder, command line.
-using GameCall = std::pair<std::string, std::string>;
 
 inline std::string Env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
 
@@ -27,31 +24,10 @@ inline void Missing(const char* why) {
   GTEST_SKIP() << why;
 }
 
-// Polls until done() holds, for about as many seconds as given; the bound
-// only keeps a broken run from hanging the suite.
+// The bound only keeps a broken run from hanging the suite.
 inline bool WaitUntil(const std::function<bool()>& done, int seconds = 30) {
-  for (int i = 0; i < 20 * seconds; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-    if (done()) return true;
-  }
-  return false;
-}
-
-// Blanks, a comma and brackets that the interpreter would act on unquoted,
-// and a "!" that delayed expansion would eat.
-inline const std::string kLevel = "Big Bay, West (2)!";
-
-inline RunConfiguration EveryStage(const std::string& gamePath) {
-  return {.gamePath = gamePath, .levelName = kLevel, .modName = "Stormline", .terrainBoolean = true,
-          .mergeBoolean = true, .objectBoolean = true};
-}
-
-// The three runs of EveryStage() as the game must receive them.
-inline std::vector<GameCall> EveryStageCalls(const std::string& game, const std::string& darkness) {
-  const std::string head = "\"" + game + R"(\Stormline.exe" +game Stormline +workingFolder ")" + game + R"(\ShadowWork\" )";
-  return {{game, head + R"(+traceTerrainShadows "stormline\levels\Big Bay, West (2)!\" "Big Bay, West (2)!\lmList.dat" ")" +
-                     game + R"(\ShadowWork\stormline\levels\Big Bay, West (2)!\textures")"},
-          {game, head + R"(+mergeTerrainShadows "stormline\levels\Big Bay, West (2)!\ )" + darkness + R"( 0.4")"},
-          {game, head + R"(+traceObjectShadows "stormline\levels\Big Bay, West (2)!\")"}};
+  for (int i = 0; i < 20 * seconds && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return done();
 }
 
 // "...\My Games\Stormline" with the double in it as Stormline.exe; under Wine
@@ -59,37 +35,25 @@ inline std::vector<GameCall> EveryStageCalls(const std::string& game, const std:
 class GameFolder {
  public:
   GameFolder() {
-    const bool wine = std::filesystem::exists("Z:\\tmp");
-    folder_ = (wine ? std::filesystem::path("Z:\\tmp") : std::filesystem::temp_directory_path()) /
-              ("stormline-game-" + std::to_string(std::random_device()())) / "My Games" / "Stormline";
     std::filesystem::create_directories(folder_);
     std::filesystem::copy_file(Double(), folder_ / "Stormline.exe");
   }
-  ~GameFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_.parent_path().parent_path(), ignored);
-  }
-
-  // The folder as go.bat names it and as the game sees it; the scripts'
-  // prefixes map drive Z: to the root.
+  ~GameFolder() { std::error_code ignored; std::filesystem::remove_all(root_, ignored); }
+  // As go.bat names it; the scripts' prefixes map drive Z: to the root.
   std::string path() const {
     std::string name = TempFolder::ToUtf8(folder_);
-    for (char& c : name) c = c == '/' ? '\\' : c;
+    std::replace(name.begin(), name.end(), '/', '\\');
     return name.front() == '\\' ? "Z:" + name : name;
   }
   std::string File(const std::string& name) const { return TempFolder::ToUtf8(folder_ / name); }
-
-  std::vector<GameCall> calls() const {
-    std::vector<GameCall> calls;
+  // Each run of the game: its working folder, a tab, its command line.
+  std::vector<std::string> calls() const {
+    std::vector<std::string> calls;
     std::istringstream log(TempFolder::Read(File("calls.log")));
-    for (std::string record; std::getline(log, record);) {
-      const size_t tab = record.find('\t');
-      calls.emplace_back(record.substr(0, tab), tab == std::string::npos ? "(no tab)" : record.substr(tab + 1));
-    }
+    for (std::string call; std::getline(log, call);) calls.push_back(call);
     return calls;
   }
-
-  // The double, built for Windows: beside a Windows test, named elsewhere.
+  // Built for Windows: beside a Windows test, named elsewhere.
   static std::filesystem::path Double() {
 #ifdef _WIN32
     return TempFolder::FromUtf8(platform::ToolFolder()) / "stormline_double.exe";
@@ -99,20 +63,10 @@ class GameFolder {
   }
 
  private:
-  std::filesystem::path folder_;
+  const std::filesystem::path root_ =
+      (std::filesystem::exists("Z:\\tmp") ? std::filesystem::path("Z:\\tmp") : std::filesystem::temp_directory_path()) /
+      ("stormline-game-" + std::to_string(std::random_device()()));
+  const std::filesystem::path folder_ = root_ / "My Games" / "Stormline";
 };
-
-// Starts go.bat for EveryStage() with the game holding its first run: the
-// start must return while the game still runs; then each stage runs once.
-inline void ExpectEveryStage(const GameFolder& game, const std::string& darkness, const std::function<void()>& start) {
-  TempFolder::Write(game.File("hold"), "");
-  start();
-  const bool ran = WaitUntil([&] { return !game.calls().empty(); });
-  const bool running = TempFolder::Exists(game.File("running"));
-  std::filesystem::remove(TempFolder::FromUtf8(game.File("hold")));
-  EXPECT_TRUE(ran && running) << "the game never ran, or the start waited for its end";
-  WaitUntil([&] { return game.calls().size() >= 3 && !TempFolder::Exists(game.File("running")); });
-  EXPECT_EQ(game.calls(), EveryStageCalls(game.path(), darkness));
-}
 
 }  // namespace batch_run

@@ -4,11 +4,10 @@
 // where scripts/test-wine provides them, real Wine and the game double too.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <optional>
 
 #include "main_window/lighting_run.h"
 #include "platform/batch_starter.h"
-#include "tests/support/recording_starter.h"
 #include "tests/wine/batch_run_support.h"
 
 namespace {
@@ -31,13 +30,13 @@ void Executable(const std::string& path, const std::string& text) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-// A stand-in for Wine in bin: it logs its folder, arguments and standard
-// streams, and whether it holds any other descriptor of the caller's.
+// A stand-in for Wine in bin, by default logging its folder, arguments and
+// standard streams, and whether it holds descriptor 9 of the caller's.
 struct StandIn {
-  StandIn() {
+  explicit StandIn(const std::string& does = "for fd in 0 1 2; do s=\"$s $(readlink /proc/$$/fd/$fd)\"; done\n"
+                                             "[ -e /proc/$$/fd/9 ] && s=\"$s held\"\necho \"$PWD|$*|$s\" > \"$log\"\n") {
     std::filesystem::create_directory(bin.File("bin"));
-    Executable(bin.File("bin/wine"), "#!/bin/sh\nfor fd in 0 1 2; do s=\"$s $(readlink /proc/$$/fd/$fd)\"; done\n"
-                                     "[ -e /proc/$$/fd/9 ] && s=\"$s held\"\necho \"$PWD|$*|$s\" > '" + log() + "'\n");
+    Executable(bin.File("bin/wine"), "#!/bin/sh\nlog='" + log() + "'\n" + does);
   }
   std::string log() const { return bin.File("args.log"); }
   TempFolder bin;
@@ -47,7 +46,7 @@ struct StandIn {
 TEST(WineStarter, RunsCmdByNameInItsFolderHoldingNothingOfTheCaller) {
   StandIn wine;
   TempFolder tool;
-  const std::string folder = tool.File("Stormline Lighting & 100%"), script = platform::JoinPath(folder, "go-1.bat");
+  const std::string folder = tool.File("Stormline Lighting & 100%");
   std::filesystem::create_directory(folder);
   // A relative PATH entry first: the calling folder's "wine" is never run.
   const std::filesystem::path caller = std::filesystem::current_path();
@@ -55,7 +54,7 @@ TEST(WineStarter, RunsCmdByNameInItsFolderHoldingNothingOfTheCaller) {
   Executable(tool.File("wine"), "#!/bin/sh\necho relative > '" + wine.log() + "'\n");
   Setenv path("PATH", ".:" + Env("PATH"));
   const int held = ::dup2(1, 9);  // a pipe of the caller's, say
-  const platform::Status started = platform::MakeSystemBatchStarter()->Start(script);
+  const platform::Status started = platform::MakeSystemBatchStarter()->Start(platform::JoinPath(folder, "go-1.bat"));
   ::close(held);
   std::filesystem::current_path(caller);
   ASSERT_TRUE(started) << started.message();
@@ -64,7 +63,7 @@ TEST(WineStarter, RunsCmdByNameInItsFolderHoldingNothingOfTheCaller) {
 }
 
 // Where Wine could not take the folder as its working folder, nothing is
-// started and the message names the folder and what to do.
+// started and the message names the folder and what is wrong with it.
 TEST(WineStarter, RefusesFoldersWineCannotReach) {
   StandIn wine;
   TempFolder tool, noZ;
@@ -81,54 +80,45 @@ TEST(WineStarter, RefusesFoldersWineCannotReach) {
     const std::string folder = tool.File(name);
     std::filesystem::create_directories(folder);
     Setenv in("WINEPREFIX", prefix.empty() ? tool.File("new prefix") : prefix);
-    const platform::Status refused = platform::MakeSystemBatchStarter()->Start(platform::JoinPath(folder, "go-1.bat"));
-    EXPECT_NE(refused.message().find(says), std::string::npos) << refused.message();
-    EXPECT_NE(refused.message().find("\"" + folder + "\""), std::string::npos) << refused.message();
+    const std::string refused = platform::MakeSystemBatchStarter()->Start(platform::JoinPath(folder, "go-1.bat")).message();
+    EXPECT_NE(refused.find(says), std::string::npos) << refused;
+    EXPECT_NE(refused.find("\"" + folder + "\""), std::string::npos) << refused;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_FALSE(TempFolder::Exists(wine.log()));
 }
 
 // Wine opens a script about a second after it is called: two runs back to
-// back must each run their own lines.
-TEST(WineStarter, RunsBackToBackEachRunTheirOwnLines) {
-  StandIn wine;
-  Executable(wine.bin.File("bin/wine"), "#!/bin/sh\nsleep 1\ncat \"$6\" >> '" + wine.log() + "'\n");
-  TempFolder tool;
-  RunConfiguration a{"C:\\Games", "LevelA", "Stormline"}, b = a;
-  b.levelName = "LevelB";
-  b.objectBoolean = a.objectBoolean = true;
-  const auto starter = platform::MakeSystemBatchStarter();
-  const lighting_run::Services services{&platform::RealFileSystem(), starter.get(), tool.path(), ".", {}};
-  const auto none = [](const std::string&) { return false; };
-  const std::string first = lighting_run::Run({{"", a}}, services, none).text, second = lighting_run::Run({{"", b}}, services, none).text;
-  const std::string script = TempFolder::Read(tool.File("go.bat"));
-  EXPECT_NE(script.find("LevelB"), std::string::npos);
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return TempFolder::Read(wine.log()).size() > 2 * script.size(); }));
-  const std::string log = TempFolder::Read(wine.log());
-  EXPECT_EQ(std::count(log.begin(), log.end(), 'A'), std::count(log.begin(), log.end(), 'B')) << log;
-}
-
-// The same with real Wine and the game double: each level lit once, and each
-// run's script gone when it is done.
-TEST(WineStarter, UnderWineEachLevelIsLitOnce) {
-  if (Env("WINEPREFIX").empty() || !std::filesystem::is_regular_file(batch_run::GameFolder::Double()))
-    return batch_run::Missing("needs Wine and the game double: run scripts/test-wine");
-  TempFolder tool;
-  batch_run::GameFolder game;
-  RunConfiguration a{game.path(), "LevelA", "Stormline"}, b = a;
-  a.objectBoolean = b.objectBoolean = true;
-  b.levelName = "LevelB";
-  const auto starter = platform::MakeSystemBatchStarter();
-  const lighting_run::Services services{&platform::RealFileSystem(), starter.get(), tool.path(), ".", {}};
-  const auto none = [](const std::string&) { return false; };
-  for (const auto& run : {a, b}) ASSERT_EQ(lighting_run::Run({{"", run}}, services, none).kind, lighting_run::Result::Kind::Started);
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return game.calls().size() >= 2; }, 60));
-  std::string levels;
-  for (const auto& [folder, line] : game.calls()) levels += line.substr(line.size() - 8, 6);
-  EXPECT_TRUE(levels == "LevelALevelB" || levels == "LevelBLevelA") << levels;
-  EXPECT_TRUE(batch_run::WaitUntil([&] { return std::filesystem::is_empty(tool.File("runs")); }, 30))
-      << "a run's own script was left behind";
+// back must each light their own level once, under a stand-in that waits so
+// and under real Wine with the game double, where each run's script is gone
+// when it is done.
+TEST(WineStarter, RunsBackToBackEachLightTheirOwnLevelOnce) {
+  for (const bool real : {false, true}) {
+    if (real && (Env("WINEPREFIX").empty() || !std::filesystem::is_regular_file(batch_run::GameFolder::Double())))
+      return batch_run::Missing("needs Wine and the game double: run scripts/test-wine");
+    std::optional<StandIn> wine;
+    std::optional<batch_run::GameFolder> game;
+    if (real) game.emplace();
+    else wine.emplace("sleep 1\ncat \"$6\" >> \"$log\"\n");
+    const auto lit = [&] {  // the levels in what the game was given, in the order it was given them
+      const std::string text = TempFolder::Read(real ? game->File("calls.log") : wine->log());
+      std::string levels;
+      for (size_t at = text.find("Level"); at != std::string::npos; at = text.find("Level", at + 1)) levels += text.substr(at, 6);
+      return levels;
+    };
+    TempFolder tool;
+    const auto starter = platform::MakeSystemBatchStarter();
+    const lighting_run::Services services{&platform::RealFileSystem(), starter.get(), tool.path(), ".", {}};
+    for (const char* level : {"LevelA", "LevelB"}) {
+      const RunConfiguration objects{real ? game->path() : "C:\\Games", level, "Stormline", 1.5, false, false, true};
+      const auto result = lighting_run::Run({{"", objects}}, services, [](auto&) { return false; });
+      ASSERT_EQ(result.kind, lighting_run::Result::Kind::Started) << level << ": " << result.text;
+    }
+    batch_run::WaitUntil([&] { return lit().size() >= 12; }, 60);
+    EXPECT_TRUE(lit() == "LevelALevelB" || lit() == "LevelBLevelA") << (real ? "under Wine: " : "stand-in: ") << lit();
+    if (!real) continue;
+    EXPECT_TRUE(batch_run::WaitUntil([&] { return std::filesystem::is_empty(tool.File("runs")); })) << "a run's script was left";
+  }
 }
 
 }  // namespace
@@ -140,8 +130,7 @@ namespace {
 // run is started, whoever reads its output, and a reader gone early is no
 // failure; without a display the windows are refused in one line.
 TEST(CommandLineProgram, ReturnsAtOnceWhoeverReadsItsOutput) {
-  StandIn wine;
-  Executable(wine.bin.File("bin/wine"), "#!/bin/sh\nsleep 30\n");  // a long lighting pass
+  StandIn wine("sleep 30\n");  // a long lighting pass
   TempFolder tool, prefix;
   std::filesystem::create_directories(prefix.File("dosdevices"));
   std::filesystem::create_directory_symlink("/", prefix.File("dosdevices/z:"));
@@ -161,10 +150,9 @@ TEST(CommandLineProgram, ReturnsAtOnceWhoeverReadsItsOutput) {
   };
   // Bounded below the stand-in's pass: a caller held till its end says nothing.
   for (const auto& [command, says] : cases) {
-    const std::string log = tool.File("said");
-    std::system(("ASAN_OPTIONS=detect_leaks=0 timeout 20 bash -c '" + std::regex_replace(command, std::regex("'"), "'\\''") +
-                 "' > '" + log + "' 2>/dev/null").c_str());
-    EXPECT_TRUE(TempFolder::Read(log).starts_with(says)) << command << "\n" << TempFolder::Read(log);
+    TempFolder::Write(tool.File("call.sh"), command + "\n");
+    std::system(("cd '" + tool.path() + "' && ASAN_OPTIONS=detect_leaks=0 timeout 20 bash call.sh > said 2>/dev/null").c_str());
+    EXPECT_TRUE(TempFolder::Read(tool.File("said")).starts_with(says)) << command << "\n" << TempFolder::Read(tool.File("said"));
   }
 }
 
