@@ -256,6 +256,8 @@ TEST_F(WindowTest, CaptionsOutlinesAndMarksShow) {
       Grid()->setPalette(palette);
       form->ClearAll_Click();
       const QImage clear = Grid()->grab().toImage();
+      const auto ink = [&](QPoint p) { return PatchGrid::Contrast(clear.pixelColor(p), palette.window().color()) >= 3; };
+      EXPECT_GT(Count(PatchGrid::ColumnNumberRect(0), ink), 0) << scheme << ": column 00 is not numbered";
       Grid()->clickBox(17);
       const QImage one = Grid()->grab().toImage();
       for (int i = 0; i < 256; ++i)  // only box 17 changed
@@ -263,6 +265,7 @@ TEST_F(WindowTest, CaptionsOutlinesAndMarksShow) {
     }
   }
   QApplication::setStyle(given);
+  EXPECT_EQ(Find("Go_Button")->grab().toImage().pixelColor(8, 8), QColor(0, 255, 0)) << "Run Lighting is green";
 }
 
 // The grid's boxes with their names, places, states and action, then its numbers; and its tooltips.
@@ -285,10 +288,13 @@ TEST_F(WindowTest, AssistiveTechnologyAndTooltipsTellTheGrid) {
     EXPECT_EQ(Flags({part->state().disabled != 0, part->state().checked != 0}), c.child == 20 ? "10" : "01")
         << c.child << ": disabled, checked; press marks an enabled box only";
   }
-  const QPoint corner = PatchGrid::BoxRect(255).center();
-  QHelpEvent help(QEvent::ToolTip, corner, Grid()->mapToGlobal(corner));
-  QApplication::sendEvent(Grid(), &help);
-  EXPECT_EQ(QToolTip::text(), "Column 15, row 15 (row 00 is at the bottom)\nOutside the grid size chosen above");
+  for (const auto& [at, tip] : {std::pair{PatchGrid::BoxRect(255).center(),
+                                          "Column 15, row 15 (row 00 is at the bottom)\nOutside the grid size chosen above"},
+                                {PatchGrid::ColumnNumberRect(0).center(), "Column 00"}}) {
+    QHelpEvent help(QEvent::ToolTip, at, Grid()->mapToGlobal(at));
+    QApplication::sendEvent(Grid(), &help);
+    EXPECT_EQ(QToolTip::text(), tip);
+  }
 }
 
 // ---- the paths dialog ----
@@ -320,6 +326,26 @@ TEST_F(WindowTest, OkRefusesMissingEntriesOrAppliesTheFields) {
   EXPECT_EQ(Applied(), "game C:\\Games\\Stormline, level  , mod MyMod, darkness 2.25, stages 101");
 }
 
+// Enter presses the button that has the focus, and OK only while no other button has it.
+TEST_F(WindowTest, EnterPressesTheFocusedButton) {
+  const auto shown = [&] { return form->pathsDialog() && form->pathsDialog()->isVisible(); };
+  for (const auto& [focus, done] : {std::pair{std::vector{"CheckAll"}, "marked 16, shown 1, told 0, applied 0"},
+                                    {{"CancelButton"}, "marked 0, shown 0, told 0, applied 0"},
+                                    {{"Save"}, "marked 0, shown 1, told 1, applied 0"},  // the name is "(Current)"
+                                    {{"Save", "TerrainCheck"}, "marked 0, shown 0, told 0, applied 1"}}) {
+    delete form->pathsDialog(), form->ClearAll_Click(), ui.messages.clear();
+    Fill((Open(), "C:\\G"), "L", "Hyx", "4");
+    for (const char* name : focus) {
+      QWidget* target = form->pathsDialog()->findChild<QWidget*>(QLatin1String(name));
+      Activate((target = target ? target : Find(name))->window()), target->setFocus();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(QStringLiteral("marked %1, shown %2, told %3, applied %4")
+                  .arg(Marked().size()).arg(shown()).arg(ui.messages.size()).arg(Config().gamePath == "C:\\G"),
+              done) << focus.back();
+  }
+}
+
 // Cancel hides the dialog as it is, to be shown again unchanged; Exit unloads it and the about box.
 TEST_F(WindowTest, CancelAndExitApplyNothing) {
   PathsDialog* first = Open();
@@ -348,8 +374,10 @@ TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
   EXPECT_EQ(TempFolder::Read(ini), kStored + "[Save=Ridge]\r\ngamePath=D:\\Stormline\r\nlevelName=Dunes\r\nmodName=Ulm\r\n"
             "terrainBoolean=False\r\nmergeBoolean=True\r\nobjectBoolean=True\r\nshadowDarkness=2.5\r\n");
   EXPECT_EQ(In<QComboBox>("SavedSettings")->itemText(2), "Ridge") << "listed once, after Dunes";
+  In("LevelName_Text")->setText("Edited");
   Press("Delete");  // Ridge, chosen in the list
   EXPECT_EQ(In<QComboBox>("SavedSettings")->count(), 2);
+  EXPECT_EQ(In("LevelName_Text")->text(), "Dunes") << "(Current) chosen again, with the main window's fields";
   EXPECT_EQ(TempFolder::Read(ini), kStored);
 }
 
@@ -390,6 +418,22 @@ TEST_F(WindowTest, TheRealMessageBoxesOfferTheirButtons) {
     EXPECT_EQ(real.ShowMessage(form.get(), {"Text", QString(), UiServices::Icon::Warning, buttons, noIsDefault}), enter);
     EXPECT_EQ(shown, std::pair(offered, QStringLiteral("StormlineLighting")));
   }
+}
+
+// The real file dialog opens in the folder asked for, leaves the overwrite question to the tool, and gives
+// nothing when cancelled.
+TEST_F(WindowTest, TheRealFileDialogOpensWhereAskedAndGivesNothingOnCancel) {
+  QFileDialog dialog;
+  QtUiServices::Prepare(dialog, {"lmList.dat|lmList.dat", "lmList.dat", QString::fromStdString(folder.path())},
+                        QFileDialog::AcceptSave);
+  EXPECT_EQ(dialog.directory().absolutePath(), QDir(QString::fromStdString(folder.path())).absolutePath());
+  EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite)) << "the tool asks its own question";
+  std::function<void()> cancel = [&] {
+    if (QWidget* shown = QApplication::activeModalWidget()) return shown->close(), void();
+    QTimer::singleShot(10, cancel);  // not shown yet
+  };
+  QTimer::singleShot(0, cancel);
+  EXPECT_EQ(QtUiServices().SaveFileName(form.get(), {"lmList.dat|lmList.dat", "lmList.dat", QString()}), QString());
 }
 
 }  // namespace
