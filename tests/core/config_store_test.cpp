@@ -151,6 +151,22 @@ TEST(ConfigStoreFaults, NothingInTheWayIsForcedFollowedOrWaitedOn) {
 }
 
 #ifndef _WIN32
+// A config.ini kept elsewhere through a link, by a path or by a one-letter
+// name beside it, stays a link: the file it names takes the save.
+TEST(ConfigStore, AConfigIniThatIsALinkIsSavedThroughIt) {
+  const Folder synced(kCoast);
+  for (const std::string& target : {std::string("c"), synced.File("config.ini")}) {
+    const Folder folder(std::nullopt);
+    const std::string named = target == "c" ? folder.File("c") : target;
+    if (target == "c") TempFolder::Write(named, kCoast);
+    fs::create_symlink(target, TempFolder::FromUtf8(folder.File("config.ini")));
+    Names list = {kCur, "Coast"};
+    ASSERT_TRUE(Change(folder.path(), list, With("Bay")).status) << target;
+    EXPECT_EQ(std::tuple(fs::is_symlink(TempFolder::FromUtf8(folder.File("config.ini"))), TempFolder::Read(named)),
+              std::tuple(true, kCoast + S("Bay"))) << target;
+  }
+}
+
 // Two processes save different names as fast as they can: each waits for
 // the other, and every save is in the file once.
 TEST(ConfigStoreFaults, TwoProcessesSavingLoseNothing) {

@@ -65,7 +65,9 @@ TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
       {&R::modName, {"a|b", "a>b", "a<b", "a^b", "My Mod"}, "Mod Name", false, "."},  // bare: a blank adds arguments
       {&R::gamePath, {"C:\\A&B", "C:\\\"x", "C:\\x\ny"}, "Game Path", false, "."},
       // Control characters (\x1A ends a batch file early); cmd would read a 1252 byte as OEM.
-      {&R::levelName, {"a%b", "a\rb", "a\x7F", "a\x1A", "K\xC3\xBCste"}, "Level Name", false, "."},
+      {&R::levelName, {"a%b", "a\rb", "a\x7F", "a\x1A"}, "Level Name", false, "."},
+      {&R::levelName, {"K\xC3\xBCste"}, "The Level Name holds the character \"\xC3\xBC\", which the command interpreter would "
+                      "not read as written: go.bat can pass on plain ASCII text only. Nothing was written or started.", false, "."},
       {&R::levelName, {"Sand & Sea"}, nullptr, true, "."},  // always quoted
       {&R::modName, {"Stormline"}, "Shadow Darkness", true, "\"&"},
       // Line 2 runs "@" and two characters: only a drive letter and colon is safe; "_" is between Z and a.

@@ -94,6 +94,8 @@ TEST(WineFolder, DriveLettersLeadIntoThePrefix) {
   // And a file there is named as Wine's programs name it.
   fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
   EXPECT_EQ(platform::WindowsPathFor(fs::canonical(root / "drive_c").string() + "/Games", p), R"(C:\Games)");
+  ::setenv("HOME", "", 1);
+  EXPECT_EQ(platform::UserWinePrefix(), "") << "no home, no prefix";
   ::setenv("HOME", saved.c_str(), 1);
 #endif
 }
@@ -104,6 +106,7 @@ TEST(CodePage, Windows1252HoldsLatinTextAndRefusesTheRest) {
       {"\xE2\x82\xAC\xE2\x80\x9C\xC5\xB8\xC3\xBF", "\x80\x93\x9F\xFF", ""},  // euro, quotation mark, Y and y diaeresis
       {"a\xC5\x82", std::nullopt, "\xC5\x82"},                               // l with stroke
       {"\xC0\xAF", std::nullopt, "\xC0"},  // overlong
+      {"\xED\xA0\x80", std::nullopt, "\xED"},  // a surrogate, which UTF-8 never holds
   };
   for (const auto& [utf8, bytes, unheld] : cases) {
     std::string said;
@@ -150,6 +153,7 @@ TEST(WindowsReplace, ReplacesAHeldFile) {
   scanner.join();
   EXPECT_TRUE(written) << written.message();
   EXPECT_EQ(std::tuple(TempFolder::Read(file), folder.Count()), std::tuple(std::string("new"), 1u));
+  EXPECT_TRUE(platform::win::LongPath("C:\\a\\b") == L"\\\\?\\C:\\a\\b") << "past 260 characters too";
 }
 #endif
 
