@@ -41,9 +41,8 @@ class WindowTest : public testing::Test {
  public:
   template <typename T = QWidget>
   T* Find(const char* name, QObject* in = nullptr) const {  // a renamed control fails its test, not the suite
-    T* found = (in ? in : form.get())->findChild<T*>(QLatin1String(name));
-    if (!found) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
+    if (T* found = (in ? in : form.get())->findChild<T*>(QLatin1String(name))) return found;
+    throw std::runtime_error(std::string("no control named ") + name);
   }
   template <typename T = QLineEdit>
   T* In(const char* name) const { return Find<T>(name, form->pathsDialog()); }  // in the paths dialog
@@ -107,6 +106,7 @@ TEST_F(WindowTest, StageSwitchesStayInStepHoweverTheyAreWorked) {
 // Run Lighting writes go.bat and starts it, or says why not; the preview shows what it would write or say.
 TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
   FrmPreview* preview = (form->menuRunPreview_Click(), form->previewWindow());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(preview)->role(), QAccessible::Window) << "announced as a window";
   form->Go_Button_Click();  // nothing set yet
   EXPECT_EQ(form->statusText(), "Error: Incomplete Config. Set Paths or Load Config.");
   const struct { void (*arrange)(WindowTest&); const char *message, *outcome; } cases[] = {
@@ -139,8 +139,7 @@ TEST_F(WindowTest, RunLightingStartsGoBatOrSaysWhyNot) {
   EXPECT_GT(Find("Script_Text", preview)->height(), preview->height() / 2) << "the script fills the window";
   EXPECT_EQ(form->statusText(), "Running batch lighting... You may exit.");
   form->Timer1_Timer();
-  EXPECT_EQ(form->statusText(), "Ready.");
-  EXPECT_FALSE(form->timer1().isActive());
+  EXPECT_EQ(Flags({form->statusText() == "Ready.", form->timer1().isActive()}), "10") << "Ready, the timer running";
 }
 
 // The marked boxes are written where the user says, an existing file only after a Yes; a list read back opens
@@ -166,8 +165,7 @@ TEST_F(WindowTest, ExportAndImportTheMarkedBoxes) {
     TempFolder::Write(patches, c.bytes);
     ui.fileAnswers = {QString::fromStdString(patches)};
     form->menuRunImport_Click();
-    EXPECT_EQ(Find<QComboBox>("Combo1")->currentIndex(), c.size) << c.bytes.size() << " bytes";
-    EXPECT_EQ(Marked(), c.marks) << c.bytes.size() << " bytes";
+    EXPECT_EQ(std::pair(Find<QComboBox>("Combo1")->currentIndex(), Marked()), std::pair(c.size, c.marks)) << c.bytes.size();
   }
 }
 
@@ -209,20 +207,12 @@ TEST_F(WindowTest, TheGridMarksEnabledBoxesOnly) {
   EXPECT_EQ(Marked(), std::vector<int>{}) << "a lost release went on marking";
 }
 
-// How many points of `area` pass `test`.
-int Count(QRect area, const std::function<bool(QPoint)>& test) {
+// How many pixels of `image` within `area` pass `test`.
+int Count(const QImage& image, QRect area, const std::function<bool(QColor)>& test) {
   int count = 0;
   for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) count += test({x, y});
+    for (int x = area.left(); x <= area.right(); ++x) count += test(image.pixelColor(x, y));
   return count;
-}
-
-// What a widget paints itself, without its children or background.
-QImage Own(QWidget* widget) {
-  QImage own(widget->size(), QImage::Format_ARGB32);
-  own.fill(Qt::transparent);
-  widget->render(&own, {}, {}, QWidget::RenderFlags());
-  return own;
 }
 
 // Under each style and a light and a dark palette: the dialog's stage captions stand in one size at larger
@@ -240,24 +230,23 @@ TEST_F(WindowTest, CaptionsOutlinesAndMarksShow) {
     dialog->setFont(WindowFont(10));  // larger than laid out for
     for (const char* stage : {"TerrainCheck", "MergeCheck", "ObjectCheck"}) {
       auto* box = Find<FittingCheckBox>(stage, Find("Frame1", dialog));
-      const QImage own = Own(box);
-      EXPECT_EQ(Count(QRect(own.width() - 1, 0, 1, own.height()), [&](QPoint p) { return qAlpha(own.pixel(p)) > 0; }), 0)
-          << where << " " << stage << " is cut short";
-      EXPECT_TRUE(box->captionFont() == In<FittingCheckBox>("TerrainCheck")->captionFont())
-          << where << " " << stage << ": captions in two sizes";
+      QImage own(box->size(), QImage::Format_ARGB32);  // what the box paints itself, without its background
+      own.fill(Qt::transparent);
+      box->render(&own, {}, {}, QWidget::RenderFlags());
+      // Paint in its last column: the caption is cut short.
+      const int cut = Count(own, QRect(own.width() - 1, 0, 1, own.height()), [](QColor c) { return c.alpha() > 0; });
+      EXPECT_EQ(Flags({cut == 0, box->captionFont() == In<FittingCheckBox>("TerrainCheck")->captionFont()}), "11")
+          << where << " " << stage << ": whole, in the one caption size";
     }
     for (const QPalette& palette : {QApplication::palette(), DarkPalette()}) {
       const std::string scheme = where + " " + palette.window().color().name().toStdString();
-      QWidget* stage = Find("TerrainCheck", form->centralWidget());
-      stage->setPalette(palette);
-      const QImage box = stage->grab().toImage();
-      const auto shows = [&](QPoint p) { return PatchGrid::Contrast(box.pixelColor(p), palette.window().color()) >= 3; };
-      EXPECT_GT(Count(QRect(0, 0, 16, box.height()), shows), 0) << scheme << ": the box does not show";
-      Grid()->setPalette(palette);
+      const auto shows = [&](QColor c) { return PatchGrid::Contrast(c, palette.window().color()) >= 3; };
+      form->setPalette(palette);  // reaches the stage box and the grid
+      const QImage box = Find("TerrainCheck", form->centralWidget())->grab().toImage();
+      EXPECT_GT(Count(box, QRect(0, 0, 16, box.height()), shows), 0) << scheme << ": the box does not show";
       form->ClearAll_Click();
       const QImage clear = Grid()->grab().toImage();
-      const auto ink = [&](QPoint p) { return PatchGrid::Contrast(clear.pixelColor(p), palette.window().color()) >= 3; };
-      EXPECT_GT(Count(PatchGrid::ColumnNumberRect(0), ink), 0) << scheme << ": column 00 is not numbered";
+      EXPECT_GT(Count(clear, PatchGrid::ColumnNumberRect(0), shows), 0) << scheme << ": column 00 is not numbered";
       Grid()->clickBox(17);
       const QImage one = Grid()->grab().toImage();
       for (int i = 0; i < 256; ++i)  // only box 17 changed
@@ -280,9 +269,8 @@ TEST_F(WindowTest, AssistiveTechnologyAndTooltipsTellTheGrid) {
       {272, "00", PatchGrid::RowNumberRect(0)}};
   for (const auto& c : cases) {
     QAccessibleInterface* part = grid->child(c.child);
-    const QRect place(Grid()->mapToGlobal(c.place.topLeft()), c.place.size());
-    EXPECT_EQ(part->text(QAccessible::Name), c.name) << c.child;
-    EXPECT_EQ(part->rect(), place) << c.child;
+    EXPECT_EQ(std::pair(part->text(QAccessible::Name), part->rect()),
+              std::pair(QString(c.name), QRect(Grid()->mapToGlobal(c.place.topLeft()), c.place.size()))) << c.child;
     if (c.child >= 256) continue;
     part->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(Flags({part->state().disabled != 0, part->state().checked != 0}), c.child == 20 ? "10" : "01")
@@ -309,8 +297,7 @@ TEST_F(WindowTest, OkRefusesMissingEntriesOrAppliesTheFields) {
         {"C:\\G", "L", "", "1.5", "ModName_Text"}, {"C:\\G", "L", "Hyx", "dark", "shadow_Text"}}) {
     Fill(game, level, mod, darkness);
     Press("OKButton");
-    QWidget* typing = form->pathsDialog()->focusWidget();
-    EXPECT_TRUE(typing == In<QWidget>(focus) || In<QWidget>(focus)->isAncestorOf(typing)) << focus;
+    EXPECT_TRUE(In<QWidget>(focus)->isAncestorOf(form->pathsDialog()->focusWidget())) << focus;  // itself included
   }
   EXPECT_EQ(ui.messages.size(), 4u) << "each refusal is told";
   EXPECT_EQ(Applied(), "game , level , mod , darkness 1.5, stages 000");
@@ -328,7 +315,6 @@ TEST_F(WindowTest, OkRefusesMissingEntriesOrAppliesTheFields) {
 
 // Enter presses the button that has the focus, and OK only while no other button has it.
 TEST_F(WindowTest, EnterPressesTheFocusedButton) {
-  const auto shown = [&] { return form->pathsDialog() && form->pathsDialog()->isVisible(); };
   for (const auto& [focus, done] : {std::pair{std::vector{"CheckAll"}, "marked 16, shown 1, told 0, applied 0"},
                                     {{"CancelButton"}, "marked 0, shown 0, told 0, applied 0"},
                                     {{"Save"}, "marked 0, shown 1, told 1, applied 0"},  // the name is "(Current)"
@@ -340,9 +326,9 @@ TEST_F(WindowTest, EnterPressesTheFocusedButton) {
       Activate((target = target ? target : Find(name))->window()), target->setFocus();
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(QStringLiteral("marked %1, shown %2, told %3, applied %4")
-                  .arg(Marked().size()).arg(shown()).arg(ui.messages.size()).arg(Config().gamePath == "C:\\G"),
-              done) << focus.back();
+    EXPECT_EQ(QStringLiteral("marked %1, shown %2, told %3, applied %4").arg(Marked().size())
+                  .arg(form->pathsDialog() && form->pathsDialog()->isVisible()).arg(ui.messages.size())
+                  .arg(Config().gamePath == "C:\\G"), done) << focus.back();
   }
 }
 
@@ -353,8 +339,8 @@ TEST_F(WindowTest, CancelAndExitApplyNothing) {
   Press("CancelButton");
   TempFolder::Write(ini, kStored);  // a load would now list it
   EXPECT_EQ(Open(), first);
-  EXPECT_TRUE(In<QCheckBox>("MergeCheck")->isChecked()) << "shown again as left";
-  EXPECT_EQ(In<QComboBox>("SavedSettings")->count(), 1) << "shown again without a load";
+  EXPECT_EQ(Flags({In<QCheckBox>("MergeCheck")->isChecked(), In<QComboBox>("SavedSettings")->count() == 1}), "11")
+      << "shown again as left, without a load";
   const QPointer<PathsDialog> hidden = (Press("CancelButton"), first);
   const QPointer<FrmAbout> about = (form->menuAbout_Click(), form->aboutBox());
   form->menuFileExit_Click();
@@ -364,8 +350,7 @@ TEST_F(WindowTest, CancelAndExitApplyNothing) {
 
 TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
   TempFolder::Write(ini, kStored);
-  Open();
-  Choose(In<QComboBox>("SavedSettings"), 1);
+  Choose(Find<QComboBox>("SavedSettings", Open()), 1);
   EXPECT_EQ(In("shadow_Text")->text(), "2.5");
   Press("OKButton");
   EXPECT_EQ(Applied(), "game D:\\Stormline, level Dunes, mod Ulm, darkness 2.5, stages 011");
@@ -376,8 +361,8 @@ TEST_F(WindowTest, StoredSettingsArePickedSavedAndDeletedInStepWithTheFile) {
   EXPECT_EQ(In<QComboBox>("SavedSettings")->itemText(2), "Ridge") << "listed once, after Dunes";
   In("LevelName_Text")->setText("Edited");
   Press("Delete");  // Ridge, chosen in the list
-  EXPECT_EQ(In<QComboBox>("SavedSettings")->count(), 2);
-  EXPECT_EQ(In("LevelName_Text")->text(), "Dunes") << "(Current) chosen again, with the main window's fields";
+  EXPECT_EQ(std::pair(In<QComboBox>("SavedSettings")->count(), In("LevelName_Text")->text()), std::pair(2, QString("Dunes")))
+      << "Ridge gone; (Current) chosen again, with the main window's fields";
   EXPECT_EQ(TempFolder::Read(ini), kStored);
 }
 
@@ -388,9 +373,8 @@ TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
   failing.files[ini] = kStored;
   failing.failAt = 0, failing.persistent = true;  // every read, from the names on
   form = std::make_unique<Form1>(Form1Services{&ui, &starter, &failing, folder.path(), "."});
-  Open();
   ui.fileAnswers = {QStringLiteral(R"(D:\Stormline\Stormline.EXE)")};
-  Press("Path");
+  Find<QPushButton>("Path", Open())->click();
   EXPECT_EQ(In("GamePath_Text")->text(), R"(D:\Stormline)");
   In("SettingName_Text")->setText(QStringLiteral("New")), Press("Save");
   ui.failFileDialogs = true, Press("Path");
@@ -399,23 +383,27 @@ TEST_F(WindowTest, BrowseAndFailuresInThePathsDialog) {
   EXPECT_EQ(failing.files, (std::map<std::string, std::string>{{ini, kStored}}));
 }
 
+// Works the modal window of type T with `act` once it shows, from inside its event loop: looks now and again
+// every 10 ms until it is there.
+template <typename T>
+void WhenShown(const std::function<void(T*)>& act) {
+  const QPointer<T> shown = qobject_cast<T*>(QApplication::activeModalWidget());
+  QTimer::singleShot(10, [=] { shown ? act(shown) : WhenShown(act); });
+}
+
 // The real message box: a question offers Yes and No, with the given default
 // taken by Enter; an error offers OK; each is titled with the program's name.
 TEST_F(WindowTest, TheRealMessageBoxesOfferTheirButtons) {
-  QtUiServices real;
   QApplication::setApplicationName(QStringLiteral("StormlineLighting"));
   for (const auto& [buttons, noIsDefault, offered, enter] :
        {std::tuple{UiServices::Buttons::YesNo, true, QMessageBox::Yes | QMessageBox::No, UiServices::Answer::No},
         {UiServices::Buttons::YesNo, false, QMessageBox::Yes | QMessageBox::No, UiServices::Answer::Yes},
         {UiServices::Buttons::Ok, false, QMessageBox::StandardButtons(QMessageBox::Ok), UiServices::Answer::Ok}}) {
     std::pair<QMessageBox::StandardButtons, QString> shown;  // the buttons and the title
-    std::function<void()> answer = [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return QTimer::singleShot(10, answer);  // not shown yet
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
       shown = {box->standardButtons(), box->windowTitle()}, QTest::keyClick(box, Qt::Key_Return);
-    };
-    QTimer::singleShot(0, answer);
-    EXPECT_EQ(real.ShowMessage(form.get(), {"Text", QString(), UiServices::Icon::Warning, buttons, noIsDefault}), enter);
+    });
+    EXPECT_EQ(QtUiServices().ShowMessage(form.get(), {"Text", {}, UiServices::Icon::Warning, buttons, noIsDefault}), enter);
     EXPECT_EQ(shown, std::pair(offered, QStringLiteral("StormlineLighting")));
   }
 }
@@ -428,11 +416,7 @@ TEST_F(WindowTest, TheRealFileDialogOpensWhereAskedAndGivesNothingOnCancel) {
                         QFileDialog::AcceptSave);
   EXPECT_EQ(dialog.directory().absolutePath(), QDir(QString::fromStdString(folder.path())).absolutePath());
   EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite)) << "the tool asks its own question";
-  std::function<void()> cancel = [&] {
-    if (QWidget* shown = QApplication::activeModalWidget()) return shown->close(), void();
-    QTimer::singleShot(10, cancel);  // not shown yet
-  };
-  QTimer::singleShot(0, cancel);
+  WhenShown<QWidget>([](QWidget* shown) { shown->close(); });
   EXPECT_EQ(QtUiServices().SaveFileName(form.get(), {"lmList.dat|lmList.dat", "lmList.dat", QString()}), QString());
 }
 
