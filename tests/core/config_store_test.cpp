@@ -91,8 +91,8 @@ TEST(ConfigStore, SaveAndDeleteWriteTheFileByteForByteOrNothing) {
 TEST(ConfigStoreFaults, EachFailingStepOfARewriteLeavesEverythingAsItWas) {
   const std::string ini = platform::JoinPath("tool", "config.ini"), tmp = platform::JoinPath("tool", "config.tmp");
   const std::string bytes = kCoast + "note\r\n" + kBay;
-  for (const auto& save : {std::optional(With("New")), std::optional<SettingFields>()}) {
-    for (const bool persistent : {false, true}) {
+  for (const auto& save : {std::optional(With("New")), std::optional<SettingFields>()})
+    for (const bool persistent : {false, true})
       for (int k = 0;; ++k) {
         SCOPED_TRACE(std::string(save ? "Save" : "Delete") + (persistent ? " from" : " at") + " call " + std::to_string(k));
         MemoryFileSystem faulty;
@@ -101,18 +101,15 @@ TEST(ConfigStoreFaults, EachFailingStepOfARewriteLeavesEverythingAsItWas) {
         faulty.persistent = persistent;
         Names list = {kCur, "Coast", "Bay"};
         const auto outcome = Change("tool", list, save, 1, faulty);
-        if (faulty.calls <= k) {  // none failed: the rewrite goes through
-          EXPECT_TRUE(outcome.status) << outcome.status.message();
-          break;
-        }
+        // The rewrite fails exactly when a call did; once none does, every step has been tried.
+        EXPECT_EQ(outcome.status.ok(), faulty.calls <= k) << outcome.status.message();
+        if (faulty.calls <= k) break;
         EXPECT_NE(outcome.status.message().find("injected fault"), std::string::npos) << outcome.status.message();
         EXPECT_NE(outcome.status.message().find("config.ini was left as it was."), std::string::npos);
         EXPECT_EQ(std::tuple(faulty.files[ini], list, outcome.select), std::tuple(bytes, Names{kCur, "Coast", "Bay"}, -1));
         // One step failing leaves no config.tmp of this write behind.
         EXPECT_EQ(persistent || !faulty.files.contains(tmp) ? "left over" : faulty.files[tmp], "left over");
       }
-    }
-  }
 }
 
 // What a crash, another copy of the tool, the user or a hostile folder

@@ -45,9 +45,8 @@ TEST(LightingRun, EachRunStartsItsOwnScript) {
     return lighting_run::Run({{"", config}}, In(folder, starter), [](const std::string&) { return false; }).text;
   };
   const std::string first = run("Coast"), second = run("Bay");
-  EXPECT_EQ(starter.started, (std::vector{first, second}));
-  EXPECT_EQ(TempFolder::Read(first), kCd + Merge("1.5") + kSelfRemoval);
-  EXPECT_EQ(TempFolder::Read(folder.File("go.bat")) + kSelfRemoval, TempFolder::Read(second));
+  EXPECT_EQ(std::tuple(starter.started, TempFolder::Read(first), TempFolder::Read(folder.File("go.bat")) + kSelfRemoval),
+            std::tuple(std::vector{first, second}, kCd + Merge("1.5") + kSelfRemoval, TempFolder::Read(second)));
   starter.failure = "No interpreter.";
   EXPECT_EQ(run("Coast"), "No interpreter. " + folder.File("go.bat") + " was written and can be run by hand.");
   std::set<fs::path> left;
@@ -76,7 +75,7 @@ TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
       {&R::gamePath, {"z:", "Z:", "C:\\" + std::string(8184, 'a')}, nullptr, false, "."},
       {&R::gamePath, {"C:\\" + std::string(8185, 'a')}, "8191", false, "."},
   };
-  for (const auto& [field, values, says, merge, separator] : cases) {
+  for (const auto& [field, values, says, merge, separator] : cases)
     for (const std::string& value : values) {
       R config{"C:\\Games\\Stormline", "Coast", "Stormline", 1.5, false, merge, false};
       config.*field = value;
@@ -84,7 +83,6 @@ TEST(GoBat, RefusesRunsTheCommandInterpreterWouldNotRunAsTyped) {
       EXPECT_EQ(status.ok(), !says) << value.substr(0, 20);
       EXPECT_NE(status.message().find(says ? says : ""), std::string::npos) << status.message();
     }
-  }
 }
 
 // What a section leaves out keeps the value the main window starts with. A
@@ -139,9 +137,8 @@ TEST(CommandLine, RunsStoredConfigurationsOrNothing) {
     EXPECT_EQ(said.find("started."), said.rfind("started.")) << said;
   }
   // Only the toolkit's own "-option", or a file dropped on the program, opens the windows.
-  EXPECT_FALSE(command_line::WantsCommandLine({"-platform", "offscreen"}));
-  EXPECT_FALSE(command_line::WantsCommandLine({"lmList.dat"}));
-  EXPECT_TRUE(command_line::WantsCommandLine({"--run", "X"}));
+  EXPECT_EQ(std::tuple(command_line::WantsCommandLine({"-platform", "offscreen"}), command_line::WantsCommandLine({"lmList.dat"}),
+                       command_line::WantsCommandLine({"--run", "X"})), std::tuple(false, false, true));
 }
 
 }  // namespace

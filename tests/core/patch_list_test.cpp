@@ -21,8 +21,7 @@ TEST(PatchList, RecordsAreColumnThenRowInIndexOrderAndReadBack) {
   for (const auto& [marked, records, listIndex] : cases) {
     patch_list::Marks marks{}, read{};
     for (const int i : marked) marks[static_cast<size_t>(i)] = true;
-    EXPECT_EQ(patch_list::Records(marks), records);
-    EXPECT_EQ(patch_list::SmallestListIndexHolding(marks), listIndex) << records.size();
+    EXPECT_EQ(std::tuple(patch_list::Records(marks), patch_list::SmallestListIndexHolding(marks)), std::tuple(records, listIndex));
     EXPECT_TRUE(patch_list::ReadRecords(records.size() < 512 ? records + records : records, "x", read));
     EXPECT_EQ(read, marks) << records.size();
   }

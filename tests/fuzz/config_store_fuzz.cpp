@@ -10,9 +10,7 @@
 
 namespace {
 
-void Require(bool holds) {
-  if (!holds) std::abort();
-}
+void Require(bool holds) { if (!holds) std::abort(); }
 
 std::vector<std::string> Listed(const MemoryFileSystem& fs) {
   std::vector<std::string> names;
@@ -35,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fs.files[platform::JoinPath("tool", config_store::kFileName)] = std::string(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> list = Listed(fs);
   const config_store::SettingFields typed{"fuzz", "C:\\Saved Games", "Coast", "Hyx", "1.50", true, false, false};
-  config_store::SettingFields shown = typed;  // as a load shows it again
-  shown.shadowText = "1.5";
+  // As a load shows it again.
+  const config_store::SettingFields shown{"fuzz", "C:\\Saved Games", "Coast", "Hyx", "1.5", true, false, false};
   // A Save of a new name, and a Delete of the last entry.
   for (const int deleted : {0, static_cast<int>(list.size()) - 1}) {
     MemoryFileSystem after = fs;

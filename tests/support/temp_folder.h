@@ -35,18 +35,10 @@ class TempFolder {
   static std::string ToUtf8(const std::filesystem::path& p) { return reinterpret_cast<const char*>(p.u8string().c_str()); }
   static std::filesystem::path FromUtf8(const std::string& s) { return std::u8string(s.begin(), s.end()); }
   static std::string Read(const std::string& file) {
-    std::ifstream in(FromUtf8(file), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(FromUtf8(file), std::ios::binary).rdbuf()), {});
   }
-  static void Write(const std::string& file, const std::string& bytes) {
-    std::ofstream(FromUtf8(file), std::ios::binary | std::ios::trunc) << bytes;
-  }
+  static void Write(const std::string& file, const std::string& bytes) { std::ofstream(FromUtf8(file), std::ios::binary) << bytes; }
   static bool Exists(const std::string& file) { return std::filesystem::exists(FromUtf8(file)); }
-  static void MakeReadOnly(const std::string& file) {
-    using std::filesystem::perms;
-    std::filesystem::permissions(FromUtf8(file), perms::owner_write | perms::group_write | perms::others_write,
-                                 std::filesystem::perm_options::remove);
-  }
 
  private:
   std::filesystem::path path_;
