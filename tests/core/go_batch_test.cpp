@@ -97,7 +97,7 @@ const std::string kIni =
     "[Save=Dark]\r\ngamePath=D:\\Bay\r\nlevelName=Bay\r\nmodName=Hyx\r\nshadowDarkness=abc\r\n"
     "[Save=Zero]\r\ngamePath=D:\\Bay\r\nlevelName=Bay\r\nmodName=Hyx\r\nshadowDarkness=0\r\n"
     "[Save=Bad]\r\ngamePath=C:\\G\r\nlevelName=L\r\nmodName=My Mod\r\n"
-    "[Save=Half]\r\ngamePath=C:\\G\r\nmodName=M\r\n"
+    "[Save=Half]\r\ngamePath=C:\\G\r\nnote, no key word\r\nmodName=M\r\n"
     "[Save=Coast]\r\ngamePath=C:\\Later\r\nlevelName=Later\r\nmodName=Ulm\r\n";
 
 // go.bat byte for byte afterwards (nothing: the older, longer one untouched,
