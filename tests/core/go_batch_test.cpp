@@ -135,6 +135,8 @@ TEST(CommandLine, RunsStoredConfigurationsOrNothing) {
     }
     EXPECT_NE(said.find(says), std::string::npos) << said;
     EXPECT_EQ(said.find("started."), said.rfind("started.")) << said;
+    // The runs folder is the user's to write (where there is none, its permissions are "unknown": all bits).
+    EXPECT_EQ(fs::status(TempFolder::FromUtf8(folder.File("runs"))).permissions() & fs::perms::owner_all, fs::perms::owner_all);
   }
   // Only the toolkit's own "-option", or a file dropped on the program, opens the windows.
   EXPECT_EQ(std::tuple(command_line::WantsCommandLine({"-platform", "offscreen"}), command_line::WantsCommandLine({"lmList.dat"}),

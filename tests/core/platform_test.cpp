@@ -148,8 +148,10 @@ TEST(WindowsReplace, ReplacesAHeldFile) {
   const platform::Status written = platform::WriteFileReplacing(platform::RealFileSystem(), file, "new");
   scanner.join();
   // The long form reaches past 260 characters.
-  EXPECT_EQ(std::tuple(written.ok(), TempFolder::Read(file), folder.Count(), platform::win::LongPath("C:\\a\\b")),
-            std::tuple(true, std::string("new"), 1u, std::wstring(L"\\\\?\\C:\\a\\b"))) << written.message();
+  EXPECT_EQ(std::tuple(written.ok(), TempFolder::Read(file), folder.Count(), platform::win::LongPath("C:\\a\\b"),
+                       platform::win::LongPath("\\\\?\\C:\\a")),
+            std::tuple(true, std::string("new"), 1u, std::wstring(L"\\\\?\\C:\\a\\b"), std::wstring(L"\\\\?\\C:\\a")))
+      << written.message();
 }
 #endif
 

@@ -244,6 +244,7 @@ TEST_F(WindowTest, CaptionsOutlinesAndMarksShow) {
       form->setPalette(palette);  // reaches the stage box and the grid
       const QImage box = Find("TerrainCheck", form->centralWidget())->grab().toImage();
       EXPECT_GT(Count(box, QRect(0, 0, 16, box.height()), shows), 0) << scheme << ": the box does not show";
+      EXPECT_GT(Count(Find("Frame1")->grab().toImage(), QRect(12, 0, 30, 10), shows), 0) << scheme << ": no frame caption";
       form->ClearAll_Click();
       const QImage clear = Grid()->grab().toImage();
       EXPECT_GT(Count(clear, PatchGrid::ColumnNumberRect(0), shows), 0) << scheme << ": column 00 is not numbered";
