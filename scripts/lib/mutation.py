@@ -171,6 +171,10 @@ class Worker:
 
     def __init__(self, work, index, wine):
         self.src = os.path.join(work, f"src{index}")
+        # The suites run here: a mutant that writes beside the working folder
+        # must not write into the checkout.
+        self.scratch = os.path.join(work, f"cwd{index}")
+        os.makedirs(self.scratch, exist_ok=True)
         self.native = os.path.join(work, f"native{index}")
         self.windows = os.path.join(work, f"windows{index}") if wine else None
         # The Windows program itself, for the program tests of main.cpp's mutants.
@@ -212,7 +216,7 @@ class Worker:
             subprocess.run(["ninja", "-C", self.program, "StormlineLighting"], check=True, stdout=subprocess.DEVNULL)
         for group in self.groups("platform/x.cpp"):
             for cmd, extra in group:
-                if run(cmd, env=dict(ENV, **extra), timeout=600) != "passed":
+                if run(cmd, cwd=self.scratch, env=dict(ENV, **extra), timeout=600) != "passed":
                     sys.exit(f"the unmutated suite fails: {' '.join(cmd)}")
 
     def native_runs(self):
@@ -284,7 +288,8 @@ class Worker:
                 def one(i, cmd, extra):
                     # Alone, a hang is let run a little longer, not for ever: a mutant
                     # that loops waits out each suite's limit.
-                    results[i] = run(cmd, env=dict(ENV, **extra), timeout=300 if alone else 240, failed=failed)
+                    results[i] = run(cmd, cwd=self.scratch, env=dict(ENV, **extra), timeout=300 if alone else 240,
+                                     failed=failed)
                 threads = [threading.Thread(target=one, args=(i, cmd, extra)) for i, (cmd, extra) in enumerate(group)]
                 for t in threads:
                     t.start()
