@@ -11,6 +11,7 @@ sample is drawn in the order of each name's hash with a fixed seed, so it
 does not reshuffle when mutants come or go elsewhere.
 """
 import argparse
+import contextlib
 import hashlib
 import os
 import re
@@ -173,6 +174,7 @@ class Worker:
         self.src = os.path.join(work, f"src{index}")
         # The suites run here: a mutant that writes beside the working folder
         # must not write into the checkout.
+        self.groups_programs = None  # the program tests' group of the mutant being tried
         self.scratch = os.path.join(work, f"cwd{index}")
         os.makedirs(self.scratch, exist_ok=True)
         self.native = os.path.join(work, f"native{index}")
@@ -258,7 +260,8 @@ class Worker:
         if self.windows and not rel.endswith("_posix.cpp") and in_core:
             groups.append(self.wine_runs())
         if rel == "main_window/main.cpp" and self.program:
-            groups.append(self.program_runs())
+            self.groups_programs = self.program_runs()
+            groups.append(self.groups_programs)
         return groups
 
     def try_mutant(self, site, failed, alone=False):
@@ -291,12 +294,14 @@ class Worker:
                     results[i] = run(cmd, cwd=self.scratch, env=dict(ENV, **extra), timeout=300 if alone else 240,
                                      failed=failed)
                 threads = [threading.Thread(target=one, args=(i, cmd, extra)) for i, (cmd, extra) in enumerate(group)]
-                for t in threads:
-                    t.start()
-                    if alone:
+                # The program tests look at every window on the one display: one worker at a time.
+                with DISPLAY_LOCK if group is self.groups_programs else contextlib.nullcontext():
+                    for t in threads:
+                        t.start()
+                        if alone:
+                            t.join()
+                    for t in threads:
                         t.join()
-                for t in threads:
-                    t.join()
                 outcomes += results
                 if "failed" in results:
                     return "killed"
@@ -310,6 +315,7 @@ class Worker:
             os.remove(os.path.join(self.src, ".mutating"))
 
 
+DISPLAY_LOCK = threading.Lock()
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen", STORMLINE_REQUIRE_WINE="1",
            ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
            LSAN_OPTIONS=f"suppressions={ROOT}/tests/lsan.supp:print_suppressions=0",
