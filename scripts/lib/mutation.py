@@ -11,7 +11,6 @@ sample is drawn in the order of each name's hash with a fixed seed, so it
 does not reshuffle when mutants come or go elsewhere.
 """
 import argparse
-import contextlib
 import hashlib
 import os
 import re
@@ -174,7 +173,6 @@ class Worker:
         self.src = os.path.join(work, f"src{index}")
         # The suites run here: a mutant that writes beside the working folder
         # must not write into the checkout.
-        self.groups_programs = None  # the program tests' group of the mutant being tried
         self.scratch = os.path.join(work, f"cwd{index}")
         os.makedirs(self.scratch, exist_ok=True)
         self.native = os.path.join(work, f"native{index}")
@@ -242,11 +240,14 @@ class Worker:
         # Only main.cpp: nothing else reaches it. The programs on the display take half a minute;
         # the Windows one is packed from this worker's build, with the mutant in it.
         # One command: the commands of a group run side by side, and the test must
-        # not unpack the zip before it is made.
+        # not unpack the zip before it is made. The tests look at every window on
+        # the one display: one worker at a time.
         packed = os.path.join(self.program, "StormlineLighting.zip")
-        return [(["sh", "-c", f"rm -f '{packed}' && zip -q -j '{packed}' '{self.program}/StormlineLighting.exe' && "
-                              f"ninja -C '{self.native}' program_tests >/dev/null && "
-                              f"ctest --test-dir '{self.native}' -L program --timeout 300"],
+        display = os.path.join(os.path.dirname(self.src), "display.lock")
+        return [(["flock", display, "sh", "-c",
+                  f"rm -f '{packed}' && zip -q -j '{packed}' '{self.program}/StormlineLighting.exe' && "
+                  f"ninja -C '{self.native}' program_tests >/dev/null && "
+                  f"ctest --test-dir '{self.native}' -L program --timeout 300"],
                  dict(PROGRAM_ENV, STORMLINE_WINDOWS_ZIP=packed, **self.double()))]
 
     def groups(self, rel):
@@ -260,8 +261,7 @@ class Worker:
         if self.windows and not rel.endswith("_posix.cpp") and in_core:
             groups.append(self.wine_runs())
         if rel == "main_window/main.cpp" and self.program:
-            self.groups_programs = self.program_runs()
-            groups.append(self.groups_programs)
+            groups.append(self.program_runs())
         return groups
 
     def try_mutant(self, site, failed, alone=False):
@@ -294,14 +294,12 @@ class Worker:
                     results[i] = run(cmd, cwd=self.scratch, env=dict(ENV, **extra), timeout=300 if alone else 240,
                                      failed=failed)
                 threads = [threading.Thread(target=one, args=(i, cmd, extra)) for i, (cmd, extra) in enumerate(group)]
-                # The program tests look at every window on the one display: one worker at a time.
-                with DISPLAY_LOCK if group is self.groups_programs else contextlib.nullcontext():
-                    for t in threads:
-                        t.start()
-                        if alone:
-                            t.join()
-                    for t in threads:
+                for t in threads:
+                    t.start()
+                    if alone:
                         t.join()
+                for t in threads:
+                    t.join()
                 outcomes += results
                 if "failed" in results:
                     return "killed"
@@ -315,7 +313,6 @@ class Worker:
             os.remove(os.path.join(self.src, ".mutating"))
 
 
-DISPLAY_LOCK = threading.Lock()
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen", STORMLINE_REQUIRE_WINE="1",
            ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
            LSAN_OPTIONS=f"suppressions={ROOT}/tests/lsan.supp:print_suppressions=0",
